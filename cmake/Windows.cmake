@@ -1,0 +1,57 @@
+# Windows build (MinGW-w64): the program, its resources and the integration tests run under Wine.
+set(QOR_WIN_LIBS gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version msi imm32
+    user32 gdi32 kernel32)
+
+# Static runtime: the program runs on a bare Windows without MinGW DLLs beside it.
+set(QOR_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+target_compile_definitions(qorcore PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+add_library(qorwin STATIC ${QOR_WIN_SOURCES})
+target_link_libraries(qorwin PUBLIC qorcore ${QOR_WIN_LIBS})
+target_compile_definitions(qorwin PUBLIC NOMINMAX)
+target_compile_options(qorwin PRIVATE ${QOR_WARNINGS})
+
+set(QOR_RC ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc)
+add_executable(QORDesktop WIN32 ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp ${QOR_RC})
+target_link_libraries(QORDesktop PRIVATE qorwin)
+target_link_options(QORDesktop PRIVATE ${QOR_STATIC_LINK})
+set_target_properties(QORDesktop PROPERTIES OUTPUT_NAME QORDesktop)
+target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
+set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
+
+# The shipped pictures live beside the program in SysIcons\.
+add_custom_command(TARGET QORDesktop POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/SysIcons
+            $<TARGET_FILE_DIR:QORDesktop>/SysIcons)
+
+# GoogleTest cross-built from Debian's sources.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One test executable for tests/win; it runs under Wine and writes gtest XML results.
+file(GLOB_RECURSE QOR_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*Test.cpp)
+file(GLOB QOR_FAKES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
+if(QOR_WIN_TESTS)
+    add_executable(qor_win_tests ${QOR_WIN_TESTS} ${QOR_FAKES})
+    target_include_directories(qor_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(qor_win_tests PRIVATE qorwin gtest gtest_main)
+    target_link_options(qor_win_tests PRIVATE ${QOR_STATIC_LINK})
+    target_compile_definitions(qor_win_tests PRIVATE QOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    add_test(NAME qor_win_tests
+             COMMAND qor_win_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/win-tests.xml)
+    set_tests_properties(qor_win_tests PROPERTIES TIMEOUT 900
+        ENVIRONMENT "QOR_BUILD_DIR=${CMAKE_BINARY_DIR};QOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endif()
+
+file(GLOB QOR_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/win/*.cpp)
+foreach(src ${QOR_WIN_BENCHES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src} ${QOR_FAKES})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE qorwin)
+    target_link_options(${name} PRIVATE ${QOR_STATIC_LINK})
+endforeach()

@@ -1,0 +1,91 @@
+// The user's settings: the stored DockSettings record, the run-time values the dock works
+// with, and the screen quantities measured at start.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/Text.h"
+#include "platform/System.h"
+
+namespace qor {
+
+// One record of QORCfg.cfg, fields in stored order.
+struct DockSettings {
+    int32_t IconSize = 0;
+    int32_t MaxIconSize = 0;
+    int32_t MagnifiedSize = 0;
+    int32_t Radius = 0;
+    int32_t IconCountCode = 0;
+    std::array<uint8_t, 4> BackColor{}; // blue, green, red, alpha
+    int16_t Spare1 = 0;
+    int16_t AutoRun = 0;
+    FixedText<255> UserIconPath;
+    FixedText<255> Spare2;
+    int32_t Spare3 = 0;
+    int32_t WindowLeft = 0; // twips
+    int32_t WindowTop = 0;  // twips
+    int32_t Spare4 = 0;
+    int16_t LockDragging = 0;
+    int16_t HideGetStarted = 0;
+    uint8_t HideDesktopIcons = 0;
+    uint8_t AutoHide = 0;
+    uint8_t DisplayLetter = 0;
+    uint8_t MinimizedPosition = 0;
+    uint8_t ClearType = 0;
+    uint8_t Spare5 = 0;
+
+    bool operator==(const DockSettings&) const = default;
+};
+
+constexpr int kSettingsRecordSize = 564;
+
+// Screen quantities, measured once at start.
+struct ScreenMetrics {
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    int CentreX = 0;
+    int CentreY = 0;
+    Rect WorkArea;
+    int ScreenWidthTwips = 0;
+    int ScreenHeightTwips = 0;
+    int MaxRadius = 0;
+    int MinRadius = 200;
+};
+
+// The run-time values the dock works with; SaveSettings copies them into the record.
+struct RunSettings {
+    int IconSize = 48;
+    int MaxIconSize = 128;
+    int MagnifiedSize = 64;
+    int Radius = 300;
+    int DefaultRadius = 300;
+    int IconCount = 24;
+    std::array<uint8_t, 4> BackColor{0, 0, 0, 192}; // blue, green, red, alpha
+    uint32_t BackColorArgb = 0xC0000000u;
+    int CentreBackSize = 152;
+    bool DesktopIconsHidden = false;
+};
+
+// Offsets of the stored window position (a 416 x 69 pixel box at 15 twips per pixel).
+constexpr int kWindowWidthTwips = 6240;
+constexpr int kWindowHeightTwips = 1035;
+
+// ARGB number (alpha in the top byte) of the four colour bytes.
+uint32_t ColourToArgb(const std::array<uint8_t, 4>& bgra);
+
+// Round to the nearest integer, ties to even (the rounding of every screen quantity).
+int RoundHalfEven(double value);
+
+// Measures the screen quantities from the work area and the twips-per-pixel factors.
+// ScreenWidth and ScreenHeight are the work area's size so that the ring is centred on it.
+ScreenMetrics MeasureScreen(const ScreenInfo& info);
+
+// The defaults of step 3 of InitializeState that depend on nothing but the screen.
+void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics& screen);
+
+struct AppState;
+// Screen metrics, defaults, stored settings, default catalogue, stored items, ring geometry.
+void InitializeState(AppState& app, bool all, bool loadSettings, bool loadMenu);
+
+} // namespace qor

@@ -1,0 +1,43 @@
+#include "core/Store.h"
+
+namespace qor {
+
+int GroupCapacity(int group) {
+    return group == kAllProgramsGroup ? kAllProgramsCapacity : kGroupCapacity;
+}
+
+void Store::Create() {
+    Items.assign(kItemBound + 1, DockItem{});
+    Groups.assign(kGroupBound + 1, DockGroup{});
+    for (int g = 0; g <= kGroupBound; ++g)
+        Groups[g].Members.assign(GroupCapacity(g) + 1, 0);
+}
+
+std::string CheckStoreInvariants(const Store& store) {
+    if (store.Items.size() < kItemBound + 1)
+        return "Items has fewer than 1025 records";
+    if (store.Groups.size() != kGroupBound + 1)
+        return "Groups does not have 37 records";
+    for (int g = 0; g <= kGroupBound; ++g) {
+        const DockGroup& group = store.Groups[g];
+        const std::string name = "group " + std::to_string(g);
+        if (group.Members.size() != static_cast<std::size_t>(GroupCapacity(g) + 1))
+            return name + " has a Members array of the wrong size";
+        if (group.Members[0] != g)
+            return name + " does not hold its own index at position 0";
+        if (group.Count < 0 || group.Count > GroupCapacity(g))
+            return name + " has a Count outside its capacity";
+        for (int j = 1; j <= group.Count; ++j) {
+            const int m = group.Members[j];
+            if (!store.IsItem(m))
+                return name + " lists an index outside Items";
+            if (store.Items[m].Kind == kind::Free)
+                return name + " lists a free item";
+            if (g >= kFirstUserGroup && m < kFirstPoolItem)
+                return name + " lists an item outside the member pool";
+        }
+    }
+    return {};
+}
+
+} // namespace qor

@@ -1,0 +1,44 @@
+// The drawing surface the paint procedures talk to. The program's implementation draws with
+// GDI+ into the dock's off-screen bitmap; tests record the calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qor {
+
+enum class Composite { SourceOver, SourceCopy };
+
+// An image the canvas can draw: an entry of ImageCache (by image index) or of SkinCache
+// (by skin element number).
+struct ImageRef {
+    enum class Cache { Item, Skin } cache = Cache::Item;
+    int index = 0;
+    bool operator==(const ImageRef&) const = default;
+};
+inline ImageRef ItemImage(int index) { return {ImageRef::Cache::Item, index}; }
+inline ImageRef SkinImage(int element) { return {ImageRef::Cache::Skin, element}; }
+
+constexpr int kNoFade = -1; // DrawScaled without image attributes
+
+class ICanvas {
+public:
+    virtual ~ICanvas() = default;
+    // The whole canvas set to one ARGB value (source copy).
+    virtual void Clear(uint32_t argb) = 0;
+    virtual void FillRect(int x, int y, int width, int height, uint32_t argb, Composite mode) = 0;
+    // A cached rendering (levels 1..4) drawn unscaled with its top-left at (x, y).
+    virtual void DrawCached(ImageRef image, int level, int x, int y) = 0;
+    // The level-0 image scaled into the rectangle; fade 0..9 selects FadeAttributes(fade).
+    virtual void DrawScaled(ImageRef image, int x, int y, int width, int height, int fade) = 0;
+    // Part of the level-0 image (floating-point rectangles, unit pixel).
+    virtual void DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy, float dw,
+                            float dh) = 0;
+    // White text with a dark outline in a box `boxWidth` wide and 128 high with its left edge at x,
+    // centred horizontally, top-aligned.
+    virtual void DrawOutlinedText(const std::string& text, int x, int y, int boxWidth) = 0;
+    // Hands the canvas to the window with a constant alpha (255 = UpdateGDIPlus).
+    virtual void Present(uint8_t alpha) = 0;
+};
+
+} // namespace qor

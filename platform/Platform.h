@@ -1,0 +1,23 @@
+// The system seams of the portable core, gathered so that one value can be passed around.
+// The program fills them with the Win32 implementations, tests with fakes.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "platform/Trace.h"
+#include "platform/Ui.h"
+
+namespace qor {
+
+struct Platform {
+    IFileSystem* fs = nullptr;
+    ISystem* sys = nullptr;
+    IRegistry* reg = nullptr;
+    IUi* ui = nullptr;
+    IClock* clock = nullptr;
+    ITrace* trace = nullptr;
+};
+
+} // namespace qor

@@ -11,6 +11,10 @@
 
 namespace qor {
 
+class IShell;
+class IIconTools;
+class IImageCache;
+
 struct Platform {
     IFileSystem* fs = nullptr;
     ISystem* sys = nullptr;
@@ -18,6 +22,9 @@ struct Platform {
     IUi* ui = nullptr;
     IClock* clock = nullptr;
     ITrace* trace = nullptr;
+    IShell* shell = nullptr;      // links, drives, recycle bin
+    IIconTools* icons = nullptr;  // icon extraction and PNG encoding
+    IImageCache* images = nullptr; // the item image cache the dock draws from
 };
 
 } // namespace qor

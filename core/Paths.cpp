@@ -1,9 +1,55 @@
-// Placeholder path helpers; replaced by the full rules below in the same file.
 #include "core/Paths.h"
 
 #include "core/Text.h"
 
 namespace qor {
+
+namespace {
+
+// Environment references expanded in one path; more means a variable refers to itself.
+constexpr int kMaxExpansions = 64;
+// A path longer than this after expansion is not a path any more.
+constexpr std::size_t kMaxExpandedLength = 32768;
+
+bool AttributesExist(uint32_t attributes) {
+    // The attributes read as a signed 32-bit number must be above 0 (INVALID is -1).
+    return static_cast<int32_t>(attributes) > 0;
+}
+
+// Expands environment references between percent signs. Returns true when every "%" is gone
+// (the caller then skips the marker rules), false when a pair is unmatched or unknown.
+bool ExpandEnvironment(std::string& text, ISystem& sys) {
+    for (int round = 0; round < kMaxExpansions; ++round) {
+        const std::size_t open = text.find('%');
+        if (open == std::string::npos)
+            return true;
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string::npos)
+            return false;
+        const std::string name = text.substr(open + 1, close - open - 1);
+        const auto value = name.empty() ? std::nullopt : sys.GetEnvironmentVariable(name);
+        if (!value)
+            return false;
+        text = ReplaceAll(text, "%" + name + "%", *value);
+        if (text.size() > kMaxExpandedLength)
+            return false;
+        if (text.find('%') == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Replaces every lower-case occurrence of a folder marker by the Windows folder. A drive
+// written just before the marker at the start of the path ("c:\windows\...") goes with it, so
+// the result never holds two drives.
+std::string ReplaceMarker(const std::string& text, const std::string& marker, const std::string& windowsFolder) {
+    std::string out = text;
+    if (out.size() >= 2 + marker.size() && out[1] == ':' && out.compare(2, marker.size(), marker) == 0)
+        out.replace(0, 2 + marker.size(), windowsFolder);
+    return ReplaceAll(out, marker, windowsFolder);
+}
+
+} // namespace
 
 std::string FolderOf(const std::string& path) {
     const std::size_t cut = path.find_last_of('\\');
@@ -15,14 +61,45 @@ std::string FileNameOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string NormalizePath(std::string path, bool, ISystem&, IFileSystem&, const Paths&) { return CleanString(path); }
+std::string NormalizePath(std::string path, bool searchSystemFolders, ISystem& sys, IFileSystem& fs,
+                          const Paths& paths) {
+    path = ReplaceAll(path, "\"", "");
+    path = ReplaceAll(path, "\\\\", "\\");
+
+    if (path.find('%') != std::string::npos && ExpandEnvironment(path, sys))
+        return CleanString(path);
+
+    // Markers are found without regard to case but replaced only where written in lower case.
+    const std::string lower = ToLowerAscii(path);
+    bool matched = true;
+    if (lower.find("\\systemroot\\") != std::string::npos)
+        path = ReplaceMarker(path, "\\systemroot\\", paths.WindowsFolder);
+    else if (lower.find("\\??\\") != std::string::npos)
+        path = ReplaceAll(path, "\\??\\", "");
+    else if (lower.find("\\windows\\") != std::string::npos)
+        path = ReplaceMarker(path, "\\windows\\", paths.WindowsFolder);
+    else if (lower.find("\\winnt\\") != std::string::npos)
+        path = ReplaceMarker(path, "\\winnt\\", paths.WindowsFolder);
+    else if (!path.empty() && path[0] == '@')
+        path = ReplaceAll(path, "@", "");
+    else
+        matched = false;
+
+    if (!matched && searchSystemFolders) {
+        for (const std::string& folder : {paths.SystemFolder + "Drivers\\", paths.SystemFolder, paths.WindowsFolder}) {
+            std::string candidate = folder + path;
+            if (!folder.empty() && FileExists(candidate, fs)) {
+                path = folder + path;
+                break;
+            }
+        }
+    }
+    return CleanString(path);
+}
 
 bool PathExists(std::string& path, IFileSystem& fs) {
     path = CleanString(path);
-    if (path.empty())
-        return false;
-    const uint32_t a = fs.GetAttributes(path);
-    return a != kNoAttributes && a > 0;
+    return !path.empty() && AttributesExist(fs.GetAttributes(path));
 }
 
 bool PathExists(std::string& path, bool expand, ISystem& sys, IFileSystem& fs, const Paths& paths) {
@@ -37,7 +114,7 @@ bool PathExists(std::string& path, bool expand, ISystem& sys, IFileSystem& fs, c
 bool FileExists(std::string& path, IFileSystem& fs) {
     path = CleanString(path);
     const uint32_t a = fs.GetAttributes(path);
-    return a != kNoAttributes && a > 0 && a != kAttrDirectory;
+    return AttributesExist(a) && a != kAttrDirectory;
 }
 
 } // namespace qor

@@ -12,19 +12,21 @@ target_link_libraries(qorwin PUBLIC qorcore ${QOR_WIN_LIBS})
 target_compile_definitions(qorwin PUBLIC NOMINMAX)
 target_compile_options(qorwin PRIVATE ${QOR_WARNINGS})
 
-set(QOR_RC ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc)
-add_executable(QORDesktop WIN32 ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp ${QOR_RC})
-target_link_libraries(QORDesktop PRIVATE qorwin)
-target_link_options(QORDesktop PRIVATE ${QOR_STATIC_LINK})
-set_target_properties(QORDesktop PROPERTIES OUTPUT_NAME QORDesktop)
-target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
-set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
-    ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
+if(EXISTS ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp)
+    set(QOR_RC ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc)
+    add_executable(QORDesktop WIN32 ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp ${QOR_RC})
+    target_link_libraries(QORDesktop PRIVATE qorwin)
+    target_link_options(QORDesktop PRIVATE ${QOR_STATIC_LINK})
+    set_target_properties(QORDesktop PROPERTIES OUTPUT_NAME QORDesktop)
+    target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
+    set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
+        ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
 
-# The shipped pictures live beside the program in SysIcons\.
-add_custom_command(TARGET QORDesktop POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/SysIcons
-            $<TARGET_FILE_DIR:QORDesktop>/SysIcons)
+    # The shipped pictures live beside the program in SysIcons\.
+    add_custom_command(TARGET QORDesktop POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/SysIcons
+                $<TARGET_FILE_DIR:QORDesktop>/SysIcons)
+endif()
 
 # GoogleTest cross-built from Debian's sources.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)

@@ -27,7 +27,7 @@ bool ExpandEnvironment(std::string& text, ISystem& sys) {
         if (close == std::string::npos)
             return false;
         const std::string name = text.substr(open + 1, close - open - 1);
-        const auto value = name.empty() ? std::nullopt : sys.GetEnvironmentVariable(name);
+        const auto value = name.empty() ? std::nullopt : sys.GetEnvVar(name);
         if (!value)
             return false;
         text = ReplaceAll(text, "%" + name + "%", *value);

@@ -47,7 +47,8 @@ class ISystem {
 public:
     virtual ~ISystem() = default;
     // GetEnvironmentVariableA (value of at most 1024 characters); nothing when it is not set.
-    virtual std::optional<std::string> GetEnvironmentVariable(const std::string& name) = 0;
+    // (The seams avoid names that windows.h turns into macros, such as GetEnvironmentVariable.)
+    virtual std::optional<std::string> GetEnvVar(const std::string& name) = 0;
     // The special folder with a trailing backslash, or empty text.
     virtual std::string GetSpecialFolder(int csidl) = 0;
     // GetTempPathA with a trailing backslash.

@@ -32,7 +32,7 @@ struct FileDialogRequest {
 class IUi {
 public:
     virtual ~IUi() = default;
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    virtual int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // The common open/save dialog: the chosen path, or empty text when cancelled.
     virtual std::string FileDialog(const FileDialogRequest& request) = 0;
     // Hourglass pointer on or off while a long command runs.

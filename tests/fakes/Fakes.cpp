@@ -205,7 +205,7 @@ FakeSystem::FakeSystem() {
     environment = {{"SystemRoot", "C:\\Windows"}, {"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\user"}};
 }
 
-std::optional<std::string> FakeSystem::GetEnvironmentVariable(const std::string& name) {
+std::optional<std::string> FakeSystem::GetEnvVar(const std::string& name) {
     auto e = environment.find(name);
     if (e == environment.end())
         return std::nullopt;
@@ -259,7 +259,7 @@ std::optional<std::string> FakeRegistry::GetString(uint32_t root, const std::str
     return CleanString(std::string(v->data.begin(), v->data.end()));
 }
 
-int FakeUi::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+int FakeUi::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
     messages.push_back({text, caption, flags});
     if (!answers.empty()) {
         const int a = answers.front();

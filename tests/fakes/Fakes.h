@@ -60,7 +60,7 @@ public:
     OsVersion version{6, 1, 7601, 2, "Service Pack 1", true};
 
     FakeSystem();
-    std::optional<std::string> GetEnvironmentVariable(const std::string& name) override;
+    std::optional<std::string> GetEnvVar(const std::string& name) override;
     std::string GetSpecialFolder(int csidl) override;
     std::string GetTempFolder() override { return tempFolder; }
     std::string GetLogonUserName() override { return userName; }
@@ -100,7 +100,7 @@ public:
     std::vector<std::string> dialogAnswers;
     std::vector<bool> busy;
 
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) override;
     std::string FileDialog(const FileDialogRequest& request) override;
     void SetBusy(bool on) override { busy.push_back(on); }
 };

@@ -110,8 +110,20 @@ int64_t FakeFileSystem::GetLength(const std::string& path) {
     return f == files.end() ? -1 : static_cast<int64_t>(f->second.size());
 }
 
+bool FakeFileSystem::InReadOnlyFolder(const std::string& path) const {
+    const std::string p = ToLowerAscii(path);
+    for (const std::string& folder : readOnlyFolders) {
+        const std::string f = ToLowerAscii(StripSlash(folder)) + "\\";
+        if (p.size() > f.size() && p.compare(0, f.size(), f) == 0)
+            return true;
+    }
+    return false;
+}
+
 std::unique_ptr<IWriteFile> FakeFileSystem::Create(const std::string& path) {
     if (!Step())
+        return nullptr;
+    if (InReadOnlyFolder(path))
         return nullptr;
     const std::string folder = StripSlash(path.substr(0, path.find_last_of('\\') + 1));
     if (!folder.empty() && folder.size() > 2 && !folders.count(folder))
@@ -151,7 +163,7 @@ bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
 
 bool FakeFileSystem::CreateFolder(const std::string& path) {
     const std::string p = StripSlash(path);
-    if (p.empty())
+    if (p.empty() || InReadOnlyFolder(p))
         return false;
     if (folders.count(p))
         return false; // ERROR_ALREADY_EXISTS

@@ -29,6 +29,9 @@ public:
     int failAt = -1;
     bool crash = false;
     int operations = 0;
+    // Folders where nothing can be created (files or sub-folders), as in a folder that needs
+    // administrator rights; their sub-folders count too.
+    std::set<std::string, NoCaseLess> readOnlyFolders;
 
     void AddFile(const std::string& path, const Bytes& bytes);
     void AddFile(const std::string& path, const std::string& text);
@@ -47,6 +50,8 @@ public:
 
     // True when the next counted operation may run (and counts it).
     bool Step();
+    // True when `path` lies inside one of readOnlyFolders.
+    bool InReadOnlyFolder(const std::string& path) const;
 };
 
 class FakeSystem : public ISystem {

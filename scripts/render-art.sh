@@ -58,7 +58,8 @@ echo "render-art: $count SysIcons pictures"
 
 # Program icon: the small drawing (tuned to the pixel grid) up to 32 pixels, the full mark above.
 sizes=()
-for s in 16 24 32; do render "$art/app_small.svg" "$tmp/ico-$s.png" "$s" "$s"; sizes+=("$tmp/ico-$s.png"); done
+render "$art/app_16.svg" "$tmp/ico-16.png" 16 16; sizes+=("$tmp/ico-16.png")
+for s in 24 32; do render "$art/app_small.svg" "$tmp/ico-$s.png" "$s" "$s"; sizes+=("$tmp/ico-$s.png"); done
 for s in 48 64 128 256; do render "$art/app_large.svg" "$tmp/ico-$s.png" "$s" "$s"; sizes+=("$tmp/ico-$s.png"); done
 "$IM" "${sizes[@]}" "ICO:$tmp/QORDesktop.ico"
 cmp -s "$tmp/QORDesktop.ico" "$root/resources/QORDesktop.ico" || cp "$tmp/QORDesktop.ico" "$root/resources/QORDesktop.ico"

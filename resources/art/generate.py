@@ -128,12 +128,16 @@ def g_bin(full=False):
     if not full:
         lid = rect(36, 37, 56, 8, 4) + rect(55, 30, 18, 9, 4)
         return lid + body + ribs
-    # full: papers rise out of the open bin, the lid is tilted away
-    lid = '<g transform="rotate(-18 40 40)">' + rect(36, 36, 56, 8, 4) + rect(55, 29, 18, 9, 4) + "</g>"
+    # full: no lid, sheets of paper stand out of the open bin above its rim
+    edge = f'stroke="{CUT}" stroke-width="3" stroke-linejoin="round"'
+    lid = rect(37, 42, 54, 8, 4)
     papers = (
-        path("M49 50 L53 33 L66 30 L71 40 L64 50 Z", WHITE, f'stroke="{CUT}" stroke-width="3" stroke-linejoin="round"')
-        + path("M63 50 L69 36 L82 38 L84 50 Z", WHITE, f'stroke="{CUT}" stroke-width="3" stroke-linejoin="round"')
+        '<g transform="rotate(-12 56 44)">' + rect(45, 24, 21, 28, 2.5, WHITE, edge)
+        + stroke("M50 32 H61 M50 38 H61", 2.6, CUT, 'opacity="0.7"') + "</g>"
+        + '<g transform="rotate(10 72 44)">' + rect(62, 27, 21, 26, 2.5, WHITE, edge)
+        + stroke("M67 35 H78 M67 41 H78", 2.6, CUT, 'opacity="0.7"') + "</g>"
     )
+    return papers + lid + body + ribs
     return lid + papers + body + ribs
 
 
@@ -303,7 +307,12 @@ def g_power():
 
 
 def g_restart():
-    return stroke(arc_path(64, 66, 26, -40, 255), 9.5) + arrow_head(88, 42, 20, 18)
+    # clockwise arc with the gap at the top right; the head continues the arc into the gap
+    cx, cy, r, end = 64, 66, 26, 250
+    ex, ey = cx + r * math.cos(math.radians(end)), cy + r * math.sin(math.radians(end))
+    t = end + 90
+    tip = (ex + 12 * math.cos(math.radians(t)), ey + 12 * math.sin(math.radians(t)))
+    return stroke(arc_path(cx, cy, r, -35, end), 9.5) + arrow_head(tip[0], tip[1], t, 17)
 
 
 def g_logoff():
@@ -314,16 +323,16 @@ def g_logoff():
     )
 
 
-def g_padlock(open_=False, cx=64, cy=64, s=1.0):
+def g_padlock(open_=False, cx=64, cy=64, s=1.0, ink=WHITE, hole_ink=CUT):
     def T(x, y):
         return f"{f(cx + (x - 64) * s)} {f(cy + (y - 64) * s)}"
     if open_:
-        d = f"M{T(78,62)} L{T(78,46)} A{f(14*s)} {f(14*s)} 0 0 0 {T(50,46)} L{T(50,50)}"
+        d = f"M{T(78,62)} L{T(78,42)} A{f(14*s)} {f(14*s)} 0 0 0 {T(50,42)} L{T(50,45)}"
     else:
         d = f"M{T(50,62)} L{T(50,50)} A{f(14*s)} {f(14*s)} 0 0 1 {T(78,50)} L{T(78,62)}"
-    body = rect(cx + (40 - 64) * s, cy + (60 - 64) * s, 48 * s, 38 * s, 8 * s)
-    hole = circle(cx, cy + (75 - 64) * s, 5 * s, CUT) + rect(cx - 2.5 * s, cy + 75 * s - 64 * s, 5 * s, 11 * s, 2 * s, CUT)
-    return stroke(d, 8.5 * s) + body + hole
+    body = rect(cx + (40 - 64) * s, cy + (60 - 64) * s, 48 * s, 38 * s, 8 * s, ink)
+    hole = circle(cx, cy + (75 - 64) * s, 5 * s, hole_ink) + rect(cx - 2.5 * s, cy + 75 * s - 64 * s, 5 * s, 11 * s, 2 * s, hole_ink)
+    return stroke(d, 8.5 * s, ink) + body + hole
 
 
 def g_monitor_off():
@@ -652,8 +661,8 @@ SYSICONS = {
     "Desktop": ("teal", g_desktop),
     "Switch": ("teal", g_switch),
     "Get Started": ("green", g_flag),
-    "Allow Dragging": ("violet", lambda: g_move(58, 58, 0.86) + badge(86, 86, g_padlock(True, 86, 87, 0.36))),
-    "Lock Dragging": ("violet", lambda: g_move(58, 58, 0.86) + badge(86, 86, g_padlock(False, 86, 86, 0.36))),
+    "Allow Dragging": ("violet", lambda: g_move(56, 56, 0.8) + badge(84, 84, g_padlock(True, 84, 83, 0.5, CUT, WHITE), 19)),
+    "Lock Dragging": ("violet", lambda: g_move(56, 56, 0.8) + badge(84, 84, g_padlock(False, 84, 81, 0.5, CUT, WHITE), 19)),
     "Shutdown": ("coral", g_power),
     "Restart": ("green", g_restart),
     "LogOff": ("indigo", g_logoff),

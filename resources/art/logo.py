@@ -74,6 +74,18 @@ def app_small():
     return svg(32, 32, body, DEFS.replace('id="bg" x1="0" y1="0" x2="1" y2="1"', 'id="bg" x1="0" y1="0" x2="1" y2="1"'))
 
 
+def app_16():
+    """16 pixels: the same Q-ring, placed on whole pixels."""
+    body = (
+        rect(0.5, 0.5, 15, 15, 3.5, "url(#bg)")
+        + rect(0.5, 0.5, 15, 15, 3.5, "none", 'stroke="#0A1020" stroke-opacity="0.5" stroke-width="1"')
+        + circle(7.5, 7.5, 4, "none", 'stroke="#fff" stroke-width="1.8"')
+        + circle(7.5, 7.5, 1.4, "#fff")
+        + circle(11.6, 11.6, 2.3, "#fff")
+    )
+    return svg(16, 16, body, DEFS)
+
+
 def wordmark():
     body = (
         f'<g transform="translate(0 0) scale(2)">'
@@ -81,13 +93,12 @@ def wordmark():
         + rect(6, 6, 116, 116, 28, "url(#gloss)")
         + mark(64, 64, 1.12)
         + "</g>"
-        + '<text x="288" y="150" font-family="DejaVu Sans, Verdana, sans-serif" font-weight="bold" '
-          'font-size="96" fill="#1C2B4A">QOR</text>'
-        + '<text x="520" y="150" font-family="DejaVu Sans, Verdana, sans-serif" '
-          'font-size="96" fill="#2E66E8">Desktop</text>'
+        + '<text x="284" y="158" font-family="DejaVu Sans, Verdana, sans-serif" font-size="92">'
+          '<tspan font-weight="bold" fill="#1C2B4A">QOR</tspan>'
+          '<tspan dx="26" fill="#2E66E8">Desktop</tspan></text>'
     )
     return svg(1024, 256, body, DEFS)
 
 
 def LOGOS():
-    return {"app_large": app_large(), "app_small": app_small(), "logo_wordmark": wordmark()}
+    return {"app_large": app_large(), "app_small": app_small(), "app_16": app_16(), "logo_wordmark": wordmark()}

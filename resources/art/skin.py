@@ -13,8 +13,8 @@ CARD = "#F6F8FC"         # pop-up card: light, because its captions are drawn in
 def backselect():
     defs = f"""
 <linearGradient id="sheen" x1="0" y1="0" x2="0.35" y2="1">
-  <stop offset="0" stop-color="#fff" stop-opacity="0.42"/>
-  <stop offset="0.5" stop-color="#fff" stop-opacity="0.16"/>
+  <stop offset="0" stop-color="#fff" stop-opacity="0.5"/>
+  <stop offset="0.5" stop-color="#fff" stop-opacity="0.2"/>
   <stop offset="1" stop-color="#fff" stop-opacity="0.08"/>
 </linearGradient>
 <linearGradient id="edge" x1="0.2" y1="0" x2="0.8" y2="1">
@@ -26,7 +26,7 @@ def backselect():
   <feGaussianBlur in="SourceAlpha" stdDeviation="2"/><feOffset dx="0" dy="2" result="sb"/><feFlood flood-color="{INK}" flood-opacity="0.35"/><feComposite in2="sb" operator="in"/><feMerge><feMergeNode/><feMergeNode in="SourceGraphic"/></feMerge>
 </filter>"""
     body = (
-        rect(4, 4, 120, 120, 30, INK, 'fill-opacity="0.34" filter="url(#drop)"')
+        rect(4, 4, 120, 120, 30, INK, 'fill-opacity="0.24" filter="url(#drop)"')
         + rect(4, 4, 120, 120, 30, "url(#sheen)")
         + rect(5.5, 5.5, 117, 117, 28.5, "none", 'stroke="url(#edge)" stroke-width="3"')
         + rect(3.5, 3.5, 121, 121, 30.5, "none", f'stroke="{INK}" stroke-opacity="0.45" stroke-width="1.5"')
@@ -34,11 +34,18 @@ def backselect():
     return svg(128, 128, body, defs)
 
 
+def rounded(inset, side, r):
+    a, b = inset, inset + side
+    return (f"M{f(a)} {f(a+r)} A{f(r)} {f(r)} 0 0 1 {f(a+r)} {f(a)} H{f(b-r)} A{f(r)} {f(r)} 0 0 1 {f(b)} {f(a+r)} "
+            f"V{f(b-r)} A{f(r)} {f(r)} 0 0 1 {f(b-r)} {f(b)} H{f(a+r)} A{f(r)} {f(r)} 0 0 1 {f(a)} {f(b-r)} Z")
+
+
 def border():
     # A glass frame drawn over the 128-pixel centre picture (placed 12 pixels in): the middle
     # stays clear, the inner edge rounds the picture's corners.
-    outer = "M4 38 A34 34 0 0 1 38 4 H114 A34 34 0 0 1 148 38 V114 A34 34 0 0 1 114 148 H38 A34 34 0 0 1 4 114 Z"
-    inner = "M16 38 A22 22 0 0 1 38 16 H114 A22 22 0 0 1 136 38 V114 A22 22 0 0 1 114 136 H38 A22 22 0 0 1 16 114 Z"
+    # The outer corner radius stays small enough for the frame to hide the picture's square corners.
+    outer = rounded(2.5, 147, 24)
+    inner = rounded(14, 124, 13)
     defs = f"""
 <linearGradient id="glass" x1="0" y1="0" x2="1" y2="1">
   <stop offset="0" stop-color="#FFFFFF" stop-opacity="0.96"/>
@@ -64,8 +71,7 @@ def border():
         f'<g clip-path="url(#hole)"><path d="{inner}" fill="none" stroke="{INK}" stroke-opacity="0.55" stroke-width="5" filter="url(#inset)"/></g>'
         + path(outer + " " + inner, "url(#glass)", 'fill-rule="evenodd" filter="url(#drop)"')
         + path(inner, "none", 'stroke="url(#accent)" stroke-width="3"')
-        + path(outer.replace("M4 38", "M5.5 38"), "none", 'stroke="url(#hi)" stroke-width="0"')
-        + f'<path d="M5.25 38 A32.75 32.75 0 0 1 38 5.25 H114 A32.75 32.75 0 0 1 146.75 38" fill="none" stroke="#fff" stroke-width="1.5" stroke-opacity="0.9"/>'
+        + path(rounded(3.75, 144.5, 22.75), "none", 'stroke="url(#hi)" stroke-width="1.5" stroke-opacity="0.9"')
         + path(outer, "none", f'stroke="{INK}" stroke-opacity="0.5" stroke-width="1.2"')
     )
     return svg(152, 152, body, defs)

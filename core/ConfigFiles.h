@@ -2,9 +2,14 @@
 // (the user groups and all item records), always written through a ".bak" copy.
 #pragma once
 
+#include <string>
+
+#include "platform/FileSystem.h"
+
 namespace qor {
 
 struct AppState;
+struct Store;
 
 // Forms every folder and file name and creates the data folders when missing.
 void InitPaths(AppState& app);
@@ -15,5 +20,14 @@ bool LoadMenu(AppState& app);
 // Deletes the stored user data: with `all` the settings files too; always the menu files and
 // every cached "*.png".
 void DeleteStoredData(AppState& app, bool all);
+
+// SaveMenu for another store than the program's (a restore writes the menu of the backup it
+// has checked before it touches the running dock).
+bool SaveMenuOf(AppState& app, const Store& store);
+// Puts `bytes` in place of `path` in one step: written and flushed under a temporary name,
+// then swapped in. The old file stays whole when any step fails.
+bool ReplaceFileContents(IFileSystem& fs, const std::string& path, const Bytes& bytes);
+// Deletes a file when it exists; true when it is gone afterwards.
+bool DeleteIfExists(IFileSystem& fs, const std::string& path);
 
 } // namespace qor

@@ -1,0 +1,611 @@
+"""Drives the real QORDesktop.exe under Wine on a private Xvfb screen, the way a user would.
+
+The pieces:
+  * Screen      - a private Xvfb server of a chosen size, with a patterned root window so that
+                  "nothing was drawn" can be told apart from "a black window was drawn";
+  * WinePrefix  - a private Wine prefix inside the Windows build folder (never ~/.wine), with
+                  HOME and XDG_DATA_HOME pointed into the build folder too;
+  * QorApp      - one run of the program: start, wait for its window, screenshots, pixel
+                  probes, mouse and keys, the trace, and the ways a user's system stops it;
+  * Image       - a screenshot as raw RGB bytes, read back from a PNG through ImageMagick.
+
+Everything started here is stopped again by the fixtures of conftest.py, also when a test fails.
+"""
+
+from __future__ import annotations
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+BUILD_WIN = Path(os.environ.get("QOR_BUILD_WIN", REPO / "build" / "win"))
+EXE = Path(os.environ.get("QOR_EXE", BUILD_WIN / "QORDesktop.exe"))
+ARTIFACTS = Path(os.environ.get("QOR_ARTIFACTS", REPO / "build" / "artifacts")) / "e2e"
+
+PROGRAM_IMAGE = "QORDesktop.exe"
+# Wine names the X window class after the executable, in lower case.
+PROGRAM_CLASS = "qordesktop.exe"
+
+COMMON_DATA = ("Program Files", "Common Files", "QORSoft", "QOR Desktop")
+REGISTRY_KEY = r"HKEY_CURRENT_USER\Software\QOR Desktop"
+
+
+def _run(cmd, env=None, timeout=60, check=False, capture=True):
+    return subprocess.run(
+        cmd,
+        env=env,
+        timeout=timeout,
+        check=check,
+        stdin=subprocess.DEVNULL,
+        stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
+        stderr=subprocess.PIPE if capture else subprocess.DEVNULL,
+        text=True,
+        errors="replace",
+    )
+
+
+def _display_range():
+    """Display numbers the harness may use: QOR_DISPLAY_RANGE="first-last" (default 100-199)."""
+    text = os.environ.get("QOR_DISPLAY_RANGE", "100-199")
+    first, _, last = text.partition("-")
+    return range(int(first), int(last or first) + 1)
+
+
+def _display_taken(n: int) -> bool:
+    return Path(f"/tmp/.X{n}-lock").exists() or Path(f"/tmp/.X11-unix/X{n}").exists()
+
+
+# ----------------------------------------------------------------------------------------------
+# Screens and pictures
+
+
+@dataclass
+class Rect:
+    x: int
+    y: int
+    w: int
+    h: int
+
+    @property
+    def right(self):
+        return self.x + self.w
+
+    @property
+    def bottom(self):
+        return self.y + self.h
+
+    def contains(self, px, py):
+        return self.x <= px < self.right and self.y <= py < self.bottom
+
+
+class Image:
+    """An RGB picture; pixel(x, y) gives an (r, g, b) tuple."""
+
+    def __init__(self, width: int, height: int, rgb: bytes, path: Path | None = None):
+        assert len(rgb) == width * height * 3, "picture size does not match its data"
+        self.width, self.height, self.rgb, self.path = width, height, rgb, path
+
+    @classmethod
+    def load(cls, path: Path) -> "Image":
+        size = _run(["identify", "-format", "%w %h", f"{path}[0]"], check=True).stdout.split()
+        width, height = int(size[0]), int(size[1])
+        raw = subprocess.run(
+            ["convert", f"{path}[0]", "-alpha", "off", "-depth", "8", "rgb:-"],
+            check=True, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL).stdout
+        return cls(width, height, raw, path)
+
+    def save(self, path: Path) -> "Image":
+        """Writes the picture as a PNG (kept as a build artefact) and remembers where."""
+        path.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(
+            ["convert", "-size", f"{self.width}x{self.height}", "-depth", "8", "rgb:-",
+             f"PNG24:{path}"], input=self.rgb, check=True, stdout=subprocess.DEVNULL)
+        self.path = path
+        return self
+
+    def pixel(self, x: int, y: int):
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise IndexError(f"pixel ({x}, {y}) outside {self.width}x{self.height}")
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def row(self, y: int) -> bytes:
+        stride = self.width * 3
+        return self.rgb[y * stride:(y + 1) * stride]
+
+    def diff(self, other: "Image", exclude=()) -> tuple[int, Rect | None]:
+        """Number of differing pixels outside the `exclude` rectangles, and their bounding box."""
+        if (self.width, self.height) != (other.width, other.height):
+            return self.width * self.height, Rect(0, 0, self.width, self.height)
+        count, box = 0, None
+        for y in range(self.height):
+            a, b = self.row(y), other.row(y)
+            if a == b:
+                continue
+            for x in range(self.width):
+                i = x * 3
+                if a[i:i + 3] == b[i:i + 3]:
+                    continue
+                if any(r.contains(x, y) for r in exclude):
+                    continue
+                count += 1
+                if box is None:
+                    box = [x, y, x, y]
+                else:
+                    box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
+        if box is None:
+            return 0, None
+        return count, Rect(box[0], box[1], box[2] - box[0] + 1, box[3] - box[1] + 1)
+
+
+class Screen:
+    """A private Xvfb server of the given size with a patterned desktop."""
+
+    def __init__(self, width: int, height: int, log_dir: Path):
+        self.width, self.height = width, height
+        self.log_dir = log_dir
+        self.proc: subprocess.Popen | None = None
+        self.display = ""
+
+    @property
+    def size_name(self):
+        return f"{self.width}x{self.height}"
+
+    def env(self, base=None):
+        env = dict(os.environ if base is None else base)
+        env["DISPLAY"] = self.display
+        env.pop("XAUTHORITY", None)
+        return env
+
+    def start(self):
+        self.log_dir.mkdir(parents=True, exist_ok=True)
+        last_error = "no free display number"
+        for n in _display_range():
+            if _display_taken(n):
+                continue
+            log = open(self.log_dir / f"xvfb-{self.size_name}.log", "w")
+            proc = subprocess.Popen(
+                ["Xvfb", f":{n}", "-screen", "0", f"{self.width}x{self.height}x24",
+                 "-nolisten", "tcp", "-noreset"],
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+            self.proc, self.display = proc, f":{n}"
+            if self._wait_ready(proc):
+                self._paint_desktop()
+                return self
+            last_error = f"Xvfb :{n} did not come up"
+            self.stop()
+        raise RuntimeError(last_error)
+
+    def _wait_ready(self, proc, timeout=15.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if proc.poll() is not None:
+                return False
+            if _run(["xdpyinfo"], env=self.env(), timeout=10).returncode == 0:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def _paint_desktop(self):
+        """A two-tone checkerboard on the root window: any opaque pixel drawn over it shows."""
+        pattern = self.log_dir / f"desktop-{self.size_name}.png"
+        if not pattern.exists():
+            _run(["convert", "-size", self.size_name, "pattern:checkerboard",
+                  "-fill", "#3366aa", "-colorize", "35", f"PNG24:{pattern}"], check=True)
+        # display -window root sets the background and leaves; it exits 1 even when it worked.
+        _run(["display", "-window", "root", str(pattern)], env=self.env(), timeout=30)
+
+    def grab(self) -> Image:
+        """The whole screen as it is now (not saved)."""
+        raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                             env=self.env(), check=True, timeout=60, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+        return Image(self.width, self.height, raw)
+
+    def screenshot(self, path: Path) -> Image:
+        return self.grab().save(path)
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(5)
+        self.proc = None
+
+    # xdotool input -----------------------------------------------------------------------
+    def xdotool(self, *args, timeout=30):
+        return _run(["xdotool", *map(str, args)], env=self.env(), timeout=timeout, check=True).stdout
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+
+    def click(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y, "click", button)
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 20, text)
+
+    # windows -----------------------------------------------------------------------------
+    def windows(self, win_class=PROGRAM_CLASS, pids=()):
+        """Top-level X windows of a class (and of the given process ids), with their state."""
+        ids = set(self._search("--class", win_class))
+        for pid in pids:
+            ids.update(self._search("--pid", pid))
+        return [w for w in (self.window_info(i) for i in sorted(ids)) if w is not None]
+
+    def _search(self, *args):
+        out = _run(["xdotool", "search", *map(str, args)], env=self.env(), timeout=30).stdout
+        return [int(x) for x in out.split()]
+
+    def window_info(self, wid: int):
+        out = _run(["xwininfo", "-id", str(wid)], env=self.env(), timeout=30)
+        if out.returncode != 0:
+            return None  # gone in between
+        fields = {}
+        for line in out.stdout.splitlines():
+            key, sep, value = line.strip().partition(":")
+            if sep:
+                fields[key.strip()] = value.strip()
+        props = _run(["xprop", "-id", str(wid), "_NET_WM_PID", "WM_NAME", "WM_CLASS"],
+                     env=self.env(), timeout=30).stdout
+        pid = re.search(r"_NET_WM_PID\(CARDINAL\) = (\d+)", props)
+        name = re.search(r'WM_NAME\(\w+\) = "(.*)"', props)
+        klass = re.search(r'WM_CLASS\(\w+\) = "(.*?)", "(.*?)"', props)
+        return Window(
+            id=wid,
+            rect=Rect(int(fields.get("Absolute upper-left X", 0)),
+                      int(fields.get("Absolute upper-left Y", 0)),
+                      int(fields.get("Width", 0)), int(fields.get("Height", 0))),
+            viewable=fields.get("Map State") == "IsViewable",
+            pid=int(pid.group(1)) if pid else None,
+            name=name.group(1) if name else "",
+            win_class=klass.group(2) if klass else "",
+        )
+
+
+@dataclass
+class Window:
+    id: int
+    rect: Rect
+    viewable: bool
+    pid: int | None
+    name: str
+    win_class: str
+
+
+# ----------------------------------------------------------------------------------------------
+# Wine
+
+
+class WinePrefix:
+    """A private prefix for one screen size, created once and kept between runs."""
+
+    def __init__(self, root: Path, screen: Screen):
+        self.root = root
+        self.screen = screen
+        self.path = root / "prefix"
+        self.home = root / "home"
+
+    def env(self, **extra):
+        env = self.screen.env()
+        env.update(
+            WINEPREFIX=str(self.path),
+            HOME=str(self.home),
+            XDG_DATA_HOME=str(self.home / ".local" / "share"),
+            XDG_CONFIG_HOME=str(self.home / ".config"),
+            XDG_CACHE_HOME=str(self.home / ".cache"),
+            WINEDEBUG=os.environ.get("QOR_WINEDEBUG", "-all"),
+            # No Mono or Gecko installer dialogs in a fresh prefix.
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+        )
+        env.pop("QOR_TRACE", None)
+        env.update({k: str(v) for k, v in extra.items()})
+        return env
+
+    def ensure(self):
+        (self.home / ".local" / "share").mkdir(parents=True, exist_ok=True)
+        if not (self.path / "system.reg").exists():
+            self.path.mkdir(parents=True, exist_ok=True)
+            _run(["wine", "wineboot", "--init"], env=self.env(), timeout=300)
+            _run(["wineserver", "-w"], env=self.env(), timeout=300)
+        if not (self.path / "system.reg").exists():
+            raise RuntimeError(f"wineboot did not create the prefix {self.path}")
+        return self
+
+    def wine(self, *args, timeout=60, **extra_env):
+        return _run(["wine", *map(str, args)], env=self.env(**extra_env), timeout=timeout)
+
+    def kill_server(self):
+        """Ends every process of this prefix (wineserver -k) and waits for the server to go."""
+        _run(["wineserver", "-k"], env=self.env(), timeout=30)
+        _run(["wineserver", "-w"], env=self.env(), timeout=30)
+
+    # files ------------------------------------------------------------------------------
+    @property
+    def drive_c(self) -> Path:
+        return self.path / "drive_c"
+
+    def user_name(self) -> str:
+        users = self.drive_c / "users"
+        names = [p.name for p in users.iterdir() if p.is_dir() and p.name != "Public"] \
+            if users.is_dir() else []
+        return names[0] if names else os.environ.get("USER", "root")
+
+    @property
+    def common_data_dir(self) -> Path:
+        return self.drive_c.joinpath(*COMMON_DATA)
+
+    @property
+    def user_data_dir(self) -> Path:
+        """The per-user application-data fallback for a data folder that cannot be written."""
+        return self.drive_c / "users" / self.user_name() / "AppData" / "Roaming" / "QORSoft" / \
+            "QOR Desktop"
+
+    def data_dir(self) -> Path:
+        """Where the program keeps its files: the common folder, else the per-user fallback."""
+        if self.common_data_dir.is_dir() or not self.user_data_dir.is_dir():
+            return self.common_data_dir
+        return self.user_data_dir
+
+    def windows_path(self, path: Path) -> str:
+        rel = Path(path).resolve().relative_to(self.drive_c.resolve())
+        return "C:\\" + "\\".join(rel.parts)
+
+    def reset_program_data(self):
+        """Forgets everything the program stored: its data folders, its registry key and its
+        Run value. The prefix's server must be down (kill_server): the registry is edited in
+        user.reg, which is much quicker than starting Wine for `reg delete`."""
+        for folder in (self.common_data_dir.parent, self.user_data_dir.parent):
+            shutil.rmtree(folder, ignore_errors=True)
+        user_reg = self.path / "user.reg"
+        if user_reg.exists():
+            text = user_reg.read_text(encoding="utf-8", errors="surrogateescape")
+            user_reg.write_text(_strip_program_keys(text), encoding="utf-8",
+                                errors="surrogateescape")
+
+    # registry ---------------------------------------------------------------------------
+    def reg_query(self, key: str, value: str | None = None):
+        """Values under `key` as {name: (type, data)}; None when the key (or value) is absent."""
+        args = ["reg", "query", key] + (["/v", value] if value is not None else [])
+        res = self.wine(*args, timeout=60)
+        if res.returncode != 0:
+            return None
+        values = {}
+        for line in res.stdout.splitlines():
+            m = re.match(r"^\s{4}(.*?)\s{4}(REG_\w+)\s{4}?(.*)$", line)
+            if m:
+                name = m.group(1)
+                values["" if name == "(Default)" else name] = (m.group(2), m.group(3))
+        if value is not None:
+            return values.get(value)
+        return values
+
+    def reg_add(self, key: str, value: str, data: str, kind="REG_SZ"):
+        res = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+        assert res.returncode == 0, f"reg add {key}\\{value} failed: {res.stderr}"
+
+
+def _strip_program_keys(text: str) -> str:
+    """user.reg without the program's key and its value under ...\\CurrentVersion\\Run."""
+    out, skip_block, skip_cont, in_run = [], False, False, False
+    for line in text.splitlines(keepends=True):
+        if line.startswith("["):
+            key = line[1:line.index("]")].lower() if "]" in line else ""
+            skip_block = key == r"software\\qor desktop" or \
+                key.startswith(r"software\\qor desktop\\")
+            in_run = key == r"software\\microsoft\\windows\\currentversion\\run"
+            skip_cont = False
+            if not skip_block:
+                out.append(line)
+            continue
+        if skip_block:
+            continue
+        if skip_cont or (in_run and line.lower().startswith('"qor desktop"=')):
+            skip_cont = line.rstrip("\r\n").endswith("\\")
+            continue
+        out.append(line)
+    return "".join(out)
+
+
+# ----------------------------------------------------------------------------------------------
+# One run of the program
+
+
+class QorApp:
+    def __init__(self, prefix: WinePrefix, run_dir: Path, exe: Path = EXE):
+        self.prefix = prefix
+        self.screen = prefix.screen
+        self.run_dir = run_dir
+        self.exe = exe
+        self.trace_path = run_dir / "trace.txt"
+        self.proc: subprocess.Popen | None = None
+        self.bare: Image | None = None
+        self.started_at = 0.0
+        self.shots = 0
+
+    # starting ---------------------------------------------------------------------------
+    def capture_bare(self) -> Image:
+        self.bare = self.screenshot("bare")
+        return self.bare
+
+    def start(self, trace=True, wait=True, **extra_env):
+        if not self.exe.exists():
+            raise FileNotFoundError(f"{self.exe} has not been built")
+        self.run_dir.mkdir(parents=True, exist_ok=True)
+        if self.bare is None:
+            self.capture_bare()
+        if trace:
+            extra_env["QOR_TRACE"] = str(self.trace_path)
+        log = open(self.run_dir / "wine-output.log", "ab")
+        self.started_at = time.monotonic()
+        self.proc = subprocess.Popen(
+            ["wine", str(self.exe)], env=self.prefix.env(**extra_env), cwd=str(self.exe.parent),
+            stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+        if wait:
+            self.wait_for_window()
+        return self
+
+    def run_second(self, timeout=30.0, watch=True):
+        """Starts one more instance and waits for it to end. Returns (seconds, exit code,
+        windows it showed): the windows are any viewable program window that did not exist
+        before, seen while it ran."""
+        before = {w.id for w in self.screen.windows() if w.viewable}
+        log = open(self.run_dir / "wine-second.log", "ab")
+        t0 = time.monotonic()
+        proc = subprocess.Popen(
+            ["wine", str(self.exe)], env=self.prefix.env(QOR_TRACE=self.run_dir / "trace-second.txt"),
+            cwd=str(self.exe.parent), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+            start_new_session=True)
+        seen = {}
+        deadline = t0 + timeout
+        while proc.poll() is None and time.monotonic() < deadline:
+            if watch:
+                for w in self.screen.windows():
+                    if w.viewable and w.id not in before:
+                        seen[w.id] = w
+            else:
+                time.sleep(0.02)
+        elapsed = time.monotonic() - t0
+        if proc.poll() is None:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait(5)
+            return elapsed, None, list(seen.values())
+        return elapsed, proc.returncode, list(seen.values())
+
+    def pids(self):
+        """Linux process ids of the program's process tree (the wine launcher and its child)."""
+        if not self.proc:
+            return []
+        out = _run(["ps", "-e", "-o", "pid=,ppid="], timeout=30).stdout
+        children = {}
+        for line in out.splitlines():
+            pid, ppid = map(int, line.split())
+            children.setdefault(ppid, []).append(pid)
+        found, todo = [], [self.proc.pid]
+        while todo:
+            pid = todo.pop()
+            found.append(pid)
+            todo.extend(children.get(pid, []))
+        return found
+
+    def windows(self):
+        return self.screen.windows(PROGRAM_CLASS, self.pids())
+
+    def main_window(self):
+        """The largest viewable window of the program: the ring window."""
+        shown = [w for w in self.windows() if w.viewable]
+        return max(shown, key=lambda w: w.rect.w * w.rect.h) if shown else None
+
+    def wait_for_window(self, timeout=60.0, min_size=(64, 64)):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.proc.poll() is not None:
+                raise AssertionError(
+                    f"{PROGRAM_IMAGE} ended (code {self.proc.returncode}) before showing a window;"
+                    f" see {self.run_dir / 'wine-output.log'}")
+            w = self.main_window()
+            if w and w.rect.w >= min_size[0] and w.rect.h >= min_size[1]:
+                return w
+            time.sleep(0.1)
+        raise AssertionError(f"no window of {PROGRAM_IMAGE} within {timeout:.0f} s")
+
+    def wait_stable(self, label="stable", timeout=10.0, interval=0.25) -> Image:
+        """Screenshots until two in a row are equal (the program has stopped painting); the
+        last one is saved."""
+        deadline = time.monotonic() + timeout
+        last = self.screen.grab()
+        while time.monotonic() < deadline:
+            time.sleep(interval)
+            shot = self.screen.grab()
+            if shot.rgb == last.rgb:
+                break
+            last = shot
+        self.shots += 1
+        return last.save(self.run_dir / f"{self.shots:02d}-{label}.png")
+
+    # looking ----------------------------------------------------------------------------
+    def screenshot(self, label: str) -> Image:
+        self.shots += 1
+        return self.screen.screenshot(self.run_dir / f"{self.shots:02d}-{label}.png")
+
+    def alive(self) -> bool:
+        return self.proc is not None and self.proc.poll() is None
+
+    def trace_lines(self):
+        try:
+            return self.trace_path.read_text(errors="replace").splitlines()
+        except FileNotFoundError:
+            return []
+
+    def wait_trace(self, pattern: str, timeout=10.0):
+        """Waits for a trace line matching the regular expression; returns the match or None."""
+        rx = re.compile(pattern)
+        deadline = time.monotonic() + timeout
+        while True:
+            for line in self.trace_lines():
+                m = rx.search(line)
+                if m:
+                    return m
+            if time.monotonic() >= deadline:
+                return None
+            time.sleep(0.1)
+
+    # stopping ---------------------------------------------------------------------------
+    def wait_exit(self, timeout=15.0):
+        """True when the program's process has ended within `timeout` seconds."""
+        if not self.proc:
+            return True
+        try:
+            self.proc.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def taskkill(self, timeout=15.0):
+        """Asks the program to close as `taskkill` without /F does (WM_CLOSE to its windows)."""
+        res = self.prefix.wine("taskkill", "/IM", PROGRAM_IMAGE, timeout=60)
+        return res, self.wait_exit(timeout)
+
+    def end_session(self, *flags, timeout=30.0):
+        """Ends the Wine session the way Windows does at log-off or shut-down:
+        WM_QUERYENDSESSION and WM_ENDSESSION to every window (flags: "--force", "--shutdown")."""
+        res = self.prefix.wine("wineboot", "--end-session", *flags, timeout=120)
+        return res, self.wait_exit(timeout)
+
+    def kill(self):
+        """Makes sure nothing of this run is left: the prefix's server and the launcher."""
+        if self.proc and self.proc.poll() is None:
+            self.prefix.kill_server()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+                self.proc.wait(5)
+
+
+# A duration in a trace line: "ms=12.5" (the program's form) or "12.5 ms".
+TRACE_DURATION = re.compile(r"\b(ms|us|s)=(\d+(?:\.\d+)?)|(\d+(?:\.\d+)?)\s*(ms|us|s)\b")
+
+
+def durations_ms(lines):
+    """(line, milliseconds) for each trace line that carries a duration."""
+    scale = {"ms": 1.0, "us": 0.001, "s": 1000.0}
+    found = []
+    for line in lines:
+        m = TRACE_DURATION.search(line)
+        if m:
+            unit, value = (m.group(1), m.group(2)) if m.group(1) else (m.group(4), m.group(3))
+            found.append((line, float(value) * scale[unit]))
+    return found

@@ -1,0 +1,120 @@
+"""Start-up, single instance and the orderly end, seen from outside like a user would.
+
+Each test starts QORDesktop.exe in a private Wine prefix on a private screen (see conftest.py) at
+1366x768 and at 1920x1080.
+"""
+
+from __future__ import annotations
+
+import re
+
+import pytest
+
+import qorharness as h
+
+
+def _assert_screen_is_bare(app: h.QorApp, label: str):
+    """The program shows nothing yet: the screen equals the one taken before the start. Other
+    windows of the program (a welcome window, a message) are left out of the comparison; the
+    ring window itself may not change a single pixel."""
+    main = app.main_window()
+    shot = app.wait_stable(label)
+    others = [w.rect for w in app.windows() if w.viewable and main and w.id != main.id]
+    count, box = shot.diff(app.bare, exclude=others)
+    assert count == 0, (f"{count} pixels differ from the bare screen within {box} "
+                        f"(see {shot.path} and {app.bare.path})")
+
+
+def test_window_covers_work_area_and_is_transparent(qor: h.QorApp):
+    qor.start()
+    screen = qor.screen
+    main = qor.main_window()
+    # On a bare X screen without panels the work area is the whole screen.
+    assert (main.rect.x, main.rect.y, main.rect.w, main.rect.h) == \
+        (0, 0, screen.width, screen.height), f"ring window at {main.rect}"
+    _assert_screen_is_bare(qor, "running")
+
+    # Fully transparent pixels let the mouse through: the desktop is under the pointer.
+    for x, y in ((2, 2), (screen.width - 3, 2), (2, screen.height - 3),
+                 (screen.width - 3, screen.height - 3), (screen.width // 2, screen.height // 2)):
+        screen.move(x, y)
+        under = screen.xdotool("getmouselocation", "--shell")
+        window = int(re.search(r"WINDOW=(\d+)", under).group(1))
+        assert window != main.id, f"the ring window catches the mouse at ({x}, {y})"
+        info = screen.window_info(window)
+        assert info is None or info.win_class != h.PROGRAM_CLASS, \
+            f"a window of the program catches the mouse at ({x}, {y}): {info}"
+    assert qor.alive()
+
+
+def test_data_folders_exist_under_common_files(qor: h.QorApp):
+    qor.start()
+    data = qor.prefix.common_data_dir
+    assert data.is_dir(), f"{data} was not created"
+    assert (data / "QorIcons").is_dir(), f"{data / 'QorIcons'} was not created"
+
+
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_second_start_exits_at_once_and_first_keeps_running(qor: h.QorApp):
+    qor.start()
+    first = qor.main_window()
+    qor.wait_stable("first")
+    # A Wine process needs some tenths of a second just to load; the best of three runs
+    # measures the program, not a busy moment of the machine.
+    times = []
+    for _ in range(3):
+        elapsed, code, shown = qor.run_second()
+        assert code is not None, "the second instance did not end within 30 s"
+        assert not shown, f"the second instance showed windows: {shown}"
+        times.append(elapsed)
+        if elapsed < 1.0:
+            break
+    assert min(times) < 1.0, f"the second instance took {min(times):.2f} s to end ({times})"
+
+    assert qor.alive(), "the first instance ended"
+    again = qor.main_window()
+    assert again is not None and again.id == first.id, "the first instance lost its window"
+    _assert_screen_is_bare(qor, "after-second")
+
+
+def test_trace_shows_startup_phases_with_durations(qor: h.QorApp):
+    qor.start()
+    qor.wait_stable("running")
+    lines = qor.trace_lines()
+    assert lines, f"the trace {qor.trace_path} is empty"
+    timed = h.durations_ms(lines)
+    assert len(timed) >= 3, "fewer than three timed start-up phases in the trace:\n" + \
+        "\n".join(lines)
+    frame = [(line, ms) for line, ms in timed
+             if re.search(r"frame|present|shown|show", line, re.I)]
+    assert frame, "no timed line for the first frame in the trace:\n" + "\n".join(lines)
+    total = max(ms for _, ms in timed)
+    assert total < 60_000, f"a start-up phase took {total} ms"
+    # Keep the figures where the test runner shows them (-rA or the junit report).
+    print("start-up trace:\n" + "\n".join(lines))
+
+
+def test_trace_is_off_without_qor_trace(qor: h.QorApp):
+    qor.start(trace=False)
+    qor.wait_stable("running")
+    assert not qor.trace_path.exists(), "a trace was written although QOR_TRACE was not set"
+
+
+@pytest.mark.parametrize("how", ["taskkill", "end-session", "end-session-force"])
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_program_ends_when_the_system_asks(qor: h.QorApp, how):
+    qor.start()
+    qor.wait_stable("running")
+    if how == "taskkill":
+        res, ended = qor.taskkill(timeout=15)
+        assert res.returncode == 0, f"taskkill failed: {res.stdout} {res.stderr}"
+    elif how == "end-session":
+        res, ended = qor.end_session(timeout=30)
+    else:
+        res, ended = qor.end_session("--force", timeout=30)
+    assert ended, f"{h.PROGRAM_IMAGE} still runs 15 s after {how}"
+    assert qor.proc.returncode == 0, f"exit code {qor.proc.returncode} after {how}"
+    assert not [w for w in qor.screen.windows() if w.viewable], "windows left on the screen"
+    lines = qor.trace_lines()
+    assert any(re.search(r"exit", line, re.I) for line in lines), \
+        "the trace shows no orderly exit:\n" + "\n".join(lines)

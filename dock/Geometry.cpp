@@ -14,9 +14,13 @@ namespace {
 constexpr double kFixedScale = 10000.0; // four decimals
 
 // c - side / 2, rounded once (the half of an integer side is exact in a double).
-int CentredEdge(int centre, int side) { return RoundHalfEven(centre - side / 2.0); }
+int CentredEdge(int centre, int side) {
+    return RoundHalfEven(centre - side / 2.0);
+}
 
-int RingCount(int iconCount) { return std::clamp(iconCount, 0, kSlotBound); }
+int RingCount(int iconCount) {
+    return std::clamp(iconCount, 0, kSlotBound);
+}
 
 } // namespace
 
@@ -92,7 +96,8 @@ void ApplyCentreBackSize(AppState& app, int centreBackSize) {
     ApplyCentreBackSize(app.geo, app.screen, centreBackSize);
 }
 
-void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run, int position) {
+void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run,
+                          int position) {
     const int back = run.CentreBackSize;
     const int centredLeft = CentredEdge(screen.CentreX, back);
     const int centredTop = CentredEdge(screen.CentreY, back);
@@ -101,16 +106,44 @@ void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const 
     constexpr int kMargin = 2;
 
     switch (position) {
-    case minpos::Center: geo.MiniBackLeft = centredLeft; geo.MiniBackTop = centredTop; break;
-    case minpos::Top: geo.MiniBackLeft = centredLeft; geo.MiniBackTop = kMargin; break;
-    case minpos::Bottom: geo.MiniBackLeft = centredLeft; geo.MiniBackTop = bottom; break;
-    case minpos::Left: geo.MiniBackLeft = kMargin; geo.MiniBackTop = centredTop; break;
-    case minpos::Right: geo.MiniBackLeft = right; geo.MiniBackTop = centredTop; break;
-    case minpos::TopLeft: geo.MiniBackLeft = kMargin; geo.MiniBackTop = kMargin; break;
-    case minpos::TopRight: geo.MiniBackLeft = right; geo.MiniBackTop = kMargin; break;
-    case minpos::BottomLeft: geo.MiniBackLeft = kMargin; geo.MiniBackTop = bottom; break;
-    case minpos::BottomRight: geo.MiniBackLeft = right; geo.MiniBackTop = bottom; break;
-    default: break; // the backdrop stays; only the icon follows the current sizes
+    case minpos::Center:
+        geo.MiniBackLeft = centredLeft;
+        geo.MiniBackTop = centredTop;
+        break;
+    case minpos::Top:
+        geo.MiniBackLeft = centredLeft;
+        geo.MiniBackTop = kMargin;
+        break;
+    case minpos::Bottom:
+        geo.MiniBackLeft = centredLeft;
+        geo.MiniBackTop = bottom;
+        break;
+    case minpos::Left:
+        geo.MiniBackLeft = kMargin;
+        geo.MiniBackTop = centredTop;
+        break;
+    case minpos::Right:
+        geo.MiniBackLeft = right;
+        geo.MiniBackTop = centredTop;
+        break;
+    case minpos::TopLeft:
+        geo.MiniBackLeft = kMargin;
+        geo.MiniBackTop = kMargin;
+        break;
+    case minpos::TopRight:
+        geo.MiniBackLeft = right;
+        geo.MiniBackTop = kMargin;
+        break;
+    case minpos::BottomLeft:
+        geo.MiniBackLeft = kMargin;
+        geo.MiniBackTop = bottom;
+        break;
+    case minpos::BottomRight:
+        geo.MiniBackLeft = right;
+        geo.MiniBackTop = bottom;
+        break;
+    default:
+        break; // the backdrop stays; only the icon follows the current sizes
     }
     const int inset = RoundHalfEven((back - run.MaxIconSize) / 2.0);
     geo.MiniIconLeft = geo.MiniBackLeft + inset;

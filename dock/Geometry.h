@@ -70,7 +70,8 @@ void ApplyCentreBackSize(DockGeometry& geo, const ScreenMetrics& screen, int cen
 void ApplyCentreBackSize(AppState& app, int centreBackSize);
 // Where the centre backdrop and icon wait while the dock is minimized (positions of minpos).
 // Any other position keeps the backdrop where it was and recomputes only the icon from it.
-void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run, int position);
+void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run,
+                          int position);
 // First position 0..iconCount whose rest square holds the point, or -1. The left column and the
 // top row's neighbour below count; the top row, the right column and the bottom row do not:
 // IconLeft <= x < IconLeft + IconSide and IconTop < y < IconTop + IconSide.

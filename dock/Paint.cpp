@@ -14,11 +14,17 @@ namespace {
 constexpr int kCentreLetterRise = 182; // the centre letter sits this far above the caption
 constexpr int kRingLetterRise = 12;
 
-bool Expanded(const AppState& app) { return app.dock.State < dockstate::Minimized; }
+bool Expanded(const AppState& app) {
+    return app.dock.State < dockstate::Minimized;
+}
 
-int RingCount(const AppState& app) { return std::clamp(app.run.IconCount, 0, kSlotBound); }
+int RingCount(const AppState& app) {
+    return std::clamp(app.run.IconCount, 0, kSlotBound);
+}
 
-int SlotImageOf(const AppState& app, int position) { return app.dock.SlotImage[position]; }
+int SlotImageOf(const AppState& app, int position) {
+    return app.dock.SlotImage[position];
+}
 
 // Times one paint for the trace; costs one virtual call when the trace is off.
 class PaintTrace {
@@ -98,7 +104,8 @@ int CentreTextX(const AppState& app) {
 }
 
 // The caption under the centre and, when letters are shown, the letter above it.
-void DrawCentreTexts(AppState& app, ICanvas& canvas, std::string_view caption, int letterPosition, bool letters) {
+void DrawCentreTexts(AppState& app, ICanvas& canvas, std::string_view caption, int letterPosition,
+                     bool letters) {
     const int x = CentreTextX(app);
     const int y = app.geo.Slots[0].LabelY;
     DrawText(app, canvas, caption, x, y);
@@ -163,7 +170,9 @@ char SlotLetter(int position) {
     return '\0';
 }
 
-bool LettersShown(const AppState& app) { return app.dock.KeyboardMode && app.cfg.DisplayLetter == 0; }
+bool LettersShown(const AppState& app) {
+    return app.dock.KeyboardMode && app.cfg.DisplayLetter == 0;
+}
 
 void IniIconParam(AppState& app) {
     for (int i = 0; i <= kSlotBound; ++i) {
@@ -195,7 +204,9 @@ void ClearCanvas(const AppState& app, ICanvas& canvas) {
         RestoreGDIPlus(canvas);
 }
 
-void RestoreGDIPlus(ICanvas& canvas) { canvas.Clear(kClearArgb); }
+void RestoreGDIPlus(ICanvas& canvas) {
+    canvas.Clear(kClearArgb);
+}
 
 void DockNormal(AppState& app, ICanvas& canvas, bool noUpdate) {
     if (!Expanded(app))
@@ -302,8 +313,8 @@ void DockDelEffect(AppState& app, ICanvas& canvas, int x, int y, const PumpMessa
         const float top = static_cast<float>(y) - kSide / 2;
         for (int f = 0; f < kDelIconFrames; ++f) {
             DockNormal(app, canvas, true);
-            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kSide, 0, kSide, kSide, left, top,
-                              kSide, kSide);
+            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kSide, 0, kSide, kSide, left,
+                              top, kSide, kSide);
             canvas.Present(255);
             Wait(app, kFrameWaitMs);
         }
@@ -318,7 +329,8 @@ void DockDragPaint(AppState& app, ICanvas& canvas, double x, double y) {
     const int slot = app.dock.DragSlot;
     if (slot >= 0 && slot <= kSlotBound) {
         const double half = app.run.IconSize / 2.0;
-        canvas.DrawCached(ItemImage(SlotImageOf(app, slot)), 1, RoundHalfEven(x - half), RoundHalfEven(y - half));
+        canvas.DrawCached(ItemImage(SlotImageOf(app, slot)), 1, RoundHalfEven(x - half),
+                          RoundHalfEven(y - half));
     }
     canvas.Present(255);
 }
@@ -329,7 +341,8 @@ void PaintMinimizedPicture(AppState& app, ICanvas& canvas) {
     const int back = app.run.CentreBackSize;
     RestoreGDIPlus(canvas);
     canvas.DrawScaled(ItemImage(kCentreItem), app.geo.MiniIconLeft, app.geo.MiniIconTop, side, side, kNoFade);
-    canvas.DrawScaled(SkinImage(skin::Border), app.geo.MiniBackLeft, app.geo.MiniBackTop, back, back, kNoFade);
+    canvas.DrawScaled(SkinImage(skin::Border), app.geo.MiniBackLeft, app.geo.MiniBackTop, back, back,
+                      kNoFade);
     canvas.Present(255);
 }
 
@@ -347,17 +360,23 @@ void PaintHiddenPicture(AppState& app, ICanvas& canvas) {
     }
 }
 
-void RecomputeSlots(AppState& app, ICanvas& canvas, int mode, const std::function<void(int)>& rebuildSizeLevel) {
+void RecomputeSlots(AppState& app, ICanvas& canvas, int mode,
+                    const std::function<void(int)>& rebuildSizeLevel) {
     FillSizeLevels(app.geo, app.run);
     ComputeSlotTable(app.geo, app.screen, app.run);
     switch (mode) {
-    case 0: DockNormal(app, canvas, false); break;
-    case 1: DockSizeChange(app, canvas); break;
+    case 0:
+        DockNormal(app, canvas, false);
+        break;
+    case 1:
+        DockSizeChange(app, canvas);
+        break;
     case 2:
         if (rebuildSizeLevel)
             rebuildSizeLevel(2);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

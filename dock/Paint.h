@@ -76,6 +76,7 @@ void PaintHiddenPicture(AppState& app, ICanvas& canvas);
 
 // After a settings change: size levels and Slots recomputed, then by mode 0 DockNormal,
 // 1 DockSizeChange, 2 rebuildSizeLevel(2) without a repaint.
-void RecomputeSlots(AppState& app, ICanvas& canvas, int mode, const std::function<void(int)>& rebuildSizeLevel);
+void RecomputeSlots(AppState& app, ICanvas& canvas, int mode,
+                    const std::function<void(int)>& rebuildSizeLevel);
 
 } // namespace qor

@@ -24,7 +24,7 @@ constexpr SkinElement kElements[] = {
     {skin::NoDrop, "NODROP", 64, 64, R::Level1Fixed, 48, 48},
     {skin::AddIcon, "ADDICON", 110, 110, R::Level1Fixed, 48, 48},
     {skin::ReplaceIcon, "REPLACEICON", 64, 64, R::Level1Fixed, 48, 48},
-    {skin::DelIcon, "DELICON", kDelIconFrames * kDelIconFrameSide, kDelIconFrameSide, R::Level0, 0, 0},
+    {skin::DelIcon, "DELICON", kDelIconFrames* kDelIconFrameSide, kDelIconFrameSide, R::Level0, 0, 0},
     {skin::BackSelectColor, "BACKSELECTCOLOR", 128, 128, R::AllSizeLevels, 0, 0},
 };
 
@@ -50,7 +50,9 @@ constexpr std::array<uint8_t, kAlphaRampSteps + 1> MakeRamp() {
 
 const std::array<uint8_t, kAlphaRampSteps + 1> AlphaRamp = MakeRamp();
 
-std::span<const SkinElement> SkinElements() { return kElements; }
+std::span<const SkinElement> SkinElements() {
+    return kElements;
+}
 
 const SkinElement* FindSkinElement(int number) {
     const auto it = std::find_if(std::begin(kElements), std::end(kElements),

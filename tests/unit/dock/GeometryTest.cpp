@@ -86,13 +86,13 @@ TEST(GeometrySlots, EightPositionsStepByFortyFiveDegreesClockwiseFromThreeOClock
     s.run.IconCount = 8;
     s.Compute();
     ExpectRing(s.geo, {
-                          {1, 943, 340, 935, 332, 332, 0},      // 3 o'clock
+                          {1, 943, 340, 935, 332, 332, 0}, // 3 o'clock
                           {2, 860, 541, 852, 533, 235, 235},
-                          {3, 659, 624, 651, 616, 0, 332},      // 6 o'clock
+                          {3, 659, 624, 651, 616, 0, 332}, // 6 o'clock
                           {4, 458, 541, 450, 533, -235, 235},
-                          {5, 375, 340, 367, 332, -332, 0},     // 9 o'clock
+                          {5, 375, 340, 367, 332, -332, 0}, // 9 o'clock
                           {6, 458, 139, 450, 131, -235, -235},
-                          {7, 659, 56, 651, 48, 0, -332},       // 12 o'clock
+                          {7, 659, 56, 651, 48, 0, -332}, // 12 o'clock
                           {8, 860, 139, 852, 131, 235, -235},
                       });
     for (int i = 1; i <= 8; ++i) {
@@ -211,8 +211,8 @@ TEST(GeometryMinimized, NinePositionsWithTheDefaultBackdrop) {
     };
     const int right = 1366 - 154, bottom = 728 - 154;
     const Row rows[] = {
-        {minpos::Center, 607, 288},  {minpos::Top, 607, 2},          {minpos::Bottom, 607, bottom},
-        {minpos::Left, 2, 288},      {minpos::Right, right, 288},    {minpos::TopLeft, 2, 2},
+        {minpos::Center, 607, 288},   {minpos::Top, 607, 2},           {minpos::Bottom, 607, bottom},
+        {minpos::Left, 2, 288},       {minpos::Right, right, 288},     {minpos::TopLeft, 2, 2},
         {minpos::TopRight, right, 2}, {minpos::BottomLeft, 2, bottom}, {minpos::BottomRight, right, bottom},
     };
     for (const Row& r : rows) {
@@ -229,7 +229,7 @@ TEST(GeometryMinimized, OddBackdropAndUnknownPosition) {
     Screen s(1366, 728);
     s.run.CentreBackSize = 151;
     SetMinimizedPosition(s.geo, s.screen, s.run, minpos::Center);
-    EXPECT_EQ(s.geo.MiniBackLeft, 608); // round(683 - 75.5)
+    EXPECT_EQ(s.geo.MiniBackLeft, 608);      // round(683 - 75.5)
     EXPECT_EQ(s.geo.MiniIconLeft, 608 + 12); // round(11.5) = 12
 
     SetMinimizedPosition(s.geo, s.screen, s.run, minpos::BottomRight);
@@ -250,13 +250,13 @@ TEST(GeometryHitTest, EdgesOfTheRestSquare) {
         int x, y, expected;
     };
     const Probe probes[] = {
-        {p1.IconLeft, p1.IconTop + 1, 1},       // left column counts
+        {p1.IconLeft, p1.IconTop + 1, 1}, // left column counts
         {p1.IconLeft - 1, p1.IconTop + 1, -1},
         {p1.IconLeft + 10, p1.IconTop, -1},     // top row does not
         {p1.IconLeft + 47, p1.IconTop + 47, 1}, // last column and row inside
         {p1.IconLeft + 48, p1.IconTop + 10, -1},
         {p1.IconLeft + 10, p1.IconTop + 48, -1},
-        {683, 364, 0},                            // centre
+        {683, 364, 0}, // centre
         {619, 301, 0},
         {619, 300, -1},
         {p1.HoverLeft + 1, p1.HoverTop + 1, -1}, // the hover square is not hit-tested
@@ -271,8 +271,8 @@ TEST(GeometryHitTest, EdgesOfTheRestSquare) {
 TEST(GeometryHitTest, FirstMatchWinsAndOnlyTheRingCountIsTried) {
     DockGeometry geo;
     geo.Slots[0] = DockSlot{128, 100, 100, 152, 88, 88, 0, 0};
-    geo.Slots[1] = DockSlot{48, 200, 150, 64, 192, 142, 0, 0};  // overlaps the centre's right part
-    geo.Slots[2] = DockSlot{48, 210, 150, 64, 202, 142, 0, 0};  // overlaps position 1
+    geo.Slots[1] = DockSlot{48, 200, 150, 64, 192, 142, 0, 0}; // overlaps the centre's right part
+    geo.Slots[2] = DockSlot{48, 210, 150, 64, 202, 142, 0, 0}; // overlaps position 1
     geo.Slots[9] = DockSlot{48, 400, 400, 64, 392, 392, 0, 0};
     EXPECT_EQ(HitTest(geo, 8, 210, 160), 0);
     EXPECT_EQ(HitTest(geo, 8, 240, 160), 1);

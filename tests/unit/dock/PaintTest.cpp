@@ -4,8 +4,8 @@
 
 #include "dock/Paint.h"
 #include "dock/Skin.h"
-#include "unit/dock/RecordingCanvas.h"
 #include "fakes/Fakes.h"
+#include "unit/dock/RecordingCanvas.h"
 
 namespace qor {
 namespace {
@@ -67,7 +67,7 @@ std::string Present(int alpha) {
 }
 
 constexpr uint32_t kBackArgb = 0xC0000000u; // default keyboard-mode backdrop
-constexpr int kCaptionY = 364 + 76 + 10;     // LabelY(0) on a 728-pixel work area
+constexpr int kCaptionY = 364 + 76 + 10;    // LabelY(0) on a 728-pixel work area
 
 // Eight positions on a 1366 x 728 work area (centre 683, 364, radius 284); position i shows
 // image 100 + i and the title "Item i", except position 3 whose image is 0.
@@ -106,7 +106,8 @@ protected:
     int CallsAt(int i) const {
         int n = 0;
         for (const CanvasCall& c : canvas.calls)
-            if ((c.x == S(i).IconLeft && c.y == S(i).IconTop) || (c.x == S(i).HoverLeft && c.y == S(i).HoverTop))
+            if ((c.x == S(i).IconLeft && c.y == S(i).IconTop) ||
+                (c.x == S(i).HoverLeft && c.y == S(i).HoverTop))
                 ++n;
         return n;
     }
@@ -137,7 +138,7 @@ TEST_F(PaintTest, IniIconParamSkipsAPositionWithoutAStandIn) {
 }
 
 TEST(PaintLetters, PositionsMapToDigitsLettersAndTilde) {
-    const std::pair<int, char> rows[] = {{0, '~'},  {1, '0'},  {5, '4'},  {10, '9'}, {11, 'A'},
+    const std::pair<int, char> rows[] = {{0, '~'},  {1, '0'},  {5, '4'},   {10, '9'}, {11, 'A'},
                                          {24, 'N'}, {36, 'Z'}, {37, '\0'}, {-1, '\0'}};
     for (auto [position, letter] : rows)
         EXPECT_EQ(SlotLetter(position), letter) << position;
@@ -202,7 +203,8 @@ TEST_F(PaintTest, PressedPositionSpringsBackToRestSizeInsideTheEnlargedBackdrop)
     app.dock.HoverSlot = 2;
     DockAction(app, canvas, true);
     const auto all = Strs(canvas.calls);
-    const auto back = std::find(all.begin(), all.end(), Cached(true, skin::BackSelectColor, 2, S(2).HoverLeft, S(2).HoverTop));
+    const auto back = std::find(all.begin(), all.end(),
+                                Cached(true, skin::BackSelectColor, 2, S(2).HoverLeft, S(2).HoverTop));
     ASSERT_NE(back, all.end());
     EXPECT_EQ(*(back + 1), Cached(false, 102, 1, S(2).IconLeft, S(2).IconTop));
     EXPECT_EQ(canvas.Count(Op::DrawScaled), 2); // only the centre
@@ -241,7 +243,8 @@ TEST_F(PaintTest, KeyboardModeDimsAndLetters) {
     ASSERT_EQ(texts.size(), 10u);
     for (int i = 1; i <= 8; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(Str(texts[i - 1]), Text(std::string(1, SlotLetter(i)), S(i).LabelX, 364 + S(i).LabelY - 12));
+        EXPECT_EQ(Str(texts[i - 1]),
+                  Text(std::string(1, SlotLetter(i)), S(i).LabelX, 364 + S(i).LabelY - 12));
     }
     EXPECT_EQ(Str(texts[0]), Text("0", 332, 352)); // 3 o'clock: 284 + 45.2548 + 3 out
     EXPECT_EQ(Str(texts[8]), Text("QOR Desktop", 0, kCaptionY));

@@ -31,13 +31,20 @@ struct CanvasCall {
 
 inline const char* OpName(CanvasCall::Op op) {
     switch (op) {
-    case CanvasCall::Op::Clear: return "Clear";
-    case CanvasCall::Op::FillRect: return "FillRect";
-    case CanvasCall::Op::DrawCached: return "DrawCached";
-    case CanvasCall::Op::DrawScaled: return "DrawScaled";
-    case CanvasCall::Op::DrawSource: return "DrawSource";
-    case CanvasCall::Op::DrawText: return "DrawText";
-    case CanvasCall::Op::Present: return "Present";
+    case CanvasCall::Op::Clear:
+        return "Clear";
+    case CanvasCall::Op::FillRect:
+        return "FillRect";
+    case CanvasCall::Op::DrawCached:
+        return "DrawCached";
+    case CanvasCall::Op::DrawScaled:
+        return "DrawScaled";
+    case CanvasCall::Op::DrawSource:
+        return "DrawSource";
+    case CanvasCall::Op::DrawText:
+        return "DrawText";
+    case CanvasCall::Op::Present:
+        return "Present";
     }
     return "?";
 }
@@ -46,18 +53,26 @@ inline const char* OpName(CanvasCall::Op op) {
 inline std::ostream& operator<<(std::ostream& os, const CanvasCall& c) {
     os << OpName(c.op);
     switch (c.op) {
-    case CanvasCall::Op::Clear: os << " 0x" << std::hex << c.argb << std::dec; break;
+    case CanvasCall::Op::Clear:
+        os << " 0x" << std::hex << c.argb << std::dec;
+        break;
     case CanvasCall::Op::FillRect:
-        os << " " << c.x << "," << c.y << " " << c.width << "x" << c.height << " 0x" << std::hex << c.argb << std::dec;
+        os << " " << c.x << "," << c.y << " " << c.width << "x" << c.height << " 0x" << std::hex << c.argb
+           << std::dec;
         break;
     case CanvasCall::Op::DrawCached:
     case CanvasCall::Op::DrawScaled:
     case CanvasCall::Op::DrawSource:
-        os << (c.image.cache == ImageRef::Cache::Skin ? " skin " : " item ") << c.image.index << " level " << c.level
-           << " at " << c.x << "," << c.y << " " << c.width << "x" << c.height << " fade " << c.fade;
+        os << (c.image.cache == ImageRef::Cache::Skin ? " skin " : " item ") << c.image.index << " level "
+           << c.level << " at " << c.x << "," << c.y << " " << c.width << "x" << c.height << " fade "
+           << c.fade;
         break;
-    case CanvasCall::Op::DrawText: os << " '" << c.text << "' at " << c.x << "," << c.y << " w " << c.width; break;
-    case CanvasCall::Op::Present: os << " alpha " << c.alpha; break;
+    case CanvasCall::Op::DrawText:
+        os << " '" << c.text << "' at " << c.x << "," << c.y << " w " << c.width;
+        break;
+    case CanvasCall::Op::Present:
+        os << " alpha " << c.alpha;
+        break;
     }
     return os;
 }
@@ -114,7 +129,8 @@ public:
 
     std::vector<CanvasCall> Of(Op op) const {
         std::vector<CanvasCall> out;
-        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [op](const CanvasCall& c) { return c.op == op; });
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
+                     [op](const CanvasCall& c) { return c.op == op; });
         return out;
     }
     std::vector<std::string> Texts() const {
@@ -125,7 +141,8 @@ public:
         return out;
     }
     int Count(Op op) const {
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [op](const CanvasCall& c) { return c.op == op; }));
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(), [op](const CanvasCall& c) { return c.op == op; }));
     }
     void Reset() { calls.clear(); }
 };

@@ -102,6 +102,33 @@ popup() { # wallpaper
 }
 for wp in light dark busy; do popup $wp; done
 
+# the ring as the dock paints it: 12 positions at rest (48) on the glass, position 3 hovered (64),
+# the centre picture under its frame; on the busy wallpaper and under the keyboard-mode dimming
+ring() { # wallpaper
+    local wp=$1 cx=300 cy=300 r=200 i=0 args=()
+    local names=("My Computer" RecycleFull "All Programs Group" Library WinGroup "Microsoft Office Group" Internet Mailbox Shortcut Folder File Application)
+    $IM "$skin/BACKSELECTCOLOR.png" -filter Catrom -resize 64x64 "$tmp/back64.png"
+    for n in "${names[@]}"; do
+        local x y
+        x=$(awk -v c=$cx -v r=$r -v i=$i 'BEGIN{printf "%d", c + r*sin(i*3.1415926/6)}')
+        y=$(awk -v c=$cy -v r=$r -v i=$i 'BEGIN{printf "%d", c - r*cos(i*3.1415926/6)}')
+        if [[ $i == 2 ]]; then
+            args+=( \( "$tmp/back64.png" \( "$root/resources/SysIcons/$n.png" -filter Catrom -resize 64x64 \) -composite \) -geometry +$((x - 32))+$((y - 32)) -composite )
+        else
+            args+=( \( "$tmp/back48.png" \( "$root/resources/SysIcons/$n.png" -filter Catrom -resize 48x48 \) -composite \) -geometry +$((x - 24))+$((y - 24)) -composite )
+        fi
+        i=$((i + 1))
+    done
+    $IM "$tmp/$wp.png" -crop 600x640+300+100 +repage "${args[@]}" \
+        "$skin/LOGO.png" -geometry +$((cx - 64))+$((cy - 64)) -composite \
+        "$skin/BORDER.png" -geometry +$((cx - 76))+$((cy - 76)) -composite \
+        -font DejaVu-Sans-Bold -pointsize 17 -fill '#010203' -gravity north \
+        -annotate +1+$((cy + 87)) "All Programs Group" -annotate -1+$((cy + 85)) "All Programs Group" \
+        -annotate +1+$((cy + 85)) "All Programs Group" -annotate -1+$((cy + 87)) "All Programs Group" \
+        -fill white -annotate +0+$((cy + 86)) "All Programs Group" "$out/ring-$wp.png"
+}
+for wp in light busy dimmed; do ring $wp; done
+
 # program icon sizes
 for s in 16 24 32 48 64 128 256; do $IM "$root/resources/QORDesktop.ico[$(( $(identify -format '%w\n' "$root/resources/QORDesktop.ico" | grep -n "^$s$" | cut -d: -f1) - 1 ))]" "$tmp/ico$s.png"; done
 for wp in light dark; do

@@ -173,6 +173,8 @@ def g_grid():
 def g_folder(emblem=""):
     back = path("M31 42 Q31 35 38 35 H54 Q57 35 59 37.5 L63 42 H90 Q97 42 97 49 V87 Q97 94 90 94 H38 Q31 94 31 87 Z")
     flap = stroke("M31 52 H97", 3.5, CUT, 'opacity="0.5"')
+    if emblem:
+        emblem = f'<g transform="translate(64 73) scale(1.3) translate(-64 -73)">{emblem}</g>'
     return back + flap + emblem
 
 

@@ -47,7 +47,7 @@ def mark(cx=64, cy=64, s=1.0):
 
 def logo_tile():
     """LOGO skin element: a full-bleed square (the centre frame rounds its corners)."""
-    body = rect(0, 0, 128, 128, 0, "url(#bg)") + rect(0, 0, 128, 128, 0, "url(#gloss)") + mark()
+    body = rect(0, 0, 128, 128, 0, "url(#bg)") + rect(0, 0, 128, 128, 0, "url(#gloss)") + mark(64, 64, 1.1)
     return svg(128, 128, body, DEFS)
 
 

@@ -241,7 +241,9 @@ def g_slab(y=49):
 
 
 def g_windrive():
-    return g_slab() + "".join(rect(68 + i * 6.5 - 6.5, 58.5 + j * 6.5, 5.3, 5.3, 1, CUT) for i in range(2) for j in range(2))
+    # the system drive: a four-pane window emblem takes the place of the slot
+    panes = "".join(rect(40 + i * 9, 56 + j * 9, 7.5, 7.5, 1.5, CUT) for i in range(2) for j in range(2))
+    return rect(30, 49, 68, 32, 8) + panes + circle(85, 65, 4, CUT)
 
 
 def g_remote_drive():
@@ -489,11 +491,9 @@ def g_sliders():
 
 
 def g_people():
-    return (
-        g_person(80, 60, 0.72, WHITE)
-        + circle(54, 49, 13.5, CUT) + path("M26 96 Q26 66 54 66 Q82 66 82 96 Z", CUT)
-        + g_person(54, 66, 0.84, WHITE)
-    )
+    # the front person carries a band of the disc colour so it stands clear of the one behind
+    front = g_person(54, 66, 0.84, WHITE).replace("/>", f' stroke="{CUT}" stroke-width="5" paint-order="stroke"/>')
+    return g_person(80, 60, 0.72, WHITE) + front
 
 
 def g_printer():

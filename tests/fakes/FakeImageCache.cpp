@@ -1,0 +1,2 @@
+// The fake image cache is header-only; this file keeps the fakes library's one-file-per-fake layout.
+#include "fakes/FakeImageCache.h"

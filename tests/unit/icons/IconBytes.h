@@ -50,7 +50,7 @@ inline ByteVec IconGroup(const std::vector<GroupEntry>& entries, int count = -1)
 }
 
 // A bitmap icon image: 40-byte header (height doubled for the mask), colour table, pixels and mask.
-// `fill` sets every byte of the 32-bit pixels (B, G, R, A) to that pattern.
+// 32-bit pixels are all `pixel` (ARGB); 8-bit pixels are all palette index 1 (blue).
 inline ByteVec BitmapImage(int width, int height, int bits, uint32_t pixel = 0x80FF0000u) {
     ByteVec b;
     Put32(b, 40);
@@ -63,7 +63,7 @@ inline ByteVec BitmapImage(int width, int height, int bits, uint32_t pixel = 0x8
     if (bits <= 8) {
         const int colors = 1 << bits;
         for (int i = 0; i < colors; ++i)
-            Put32(b, i == 1 ? 0x000000FFu : 0x00FF0000u); // index 1 red, others blue
+            Put32(b, i == 1 ? 0x000000FFu : 0x00FF0000u); // index 1 blue, others red
     }
     const int colorStride = ((width * bits + 31) / 32) * 4;
     for (int y = 0; y < height; ++y) {

@@ -65,6 +65,7 @@ struct RunSettings {
     uint32_t BackColorArgb = 0xC0000000u;
     int CentreBackSize = 152;
     bool DesktopIconsHidden = false;
+    bool TaskbarHidden = false; // the taskbar and start button were hidden by this program
 };
 
 // Offsets of the stored window position (a 416 x 69 pixel box at 15 twips per pixel).

@@ -1,0 +1,265 @@
+#include "core/Main_win.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "core/ConfigFiles.h"
+#include "core/Registry.h"
+#include "core/Settings.h"
+#include "dock/Geometry.h"
+#include "items/Catalogue.h"
+#include "items/Desktop_win.h"
+#include "resources/resource.h"
+
+namespace qor {
+
+namespace {
+
+constexpr DWORD kCommonControlClasses = 0x200; // ICC_USEREX_CLASSES
+constexpr unsigned long kShutdownPrivilege = 19;
+constexpr LONG kStatusNoToken = static_cast<LONG>(0xC000007C);
+
+std::string Format(const char* format, double value) {
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+} // namespace
+
+std::string SingleInstanceMutexName(const std::string& userName) {
+    std::string name = "Local\\QORDesktop.SingleInstance.";
+    // Backslashes separate namespaces in object names; a user name cannot contain one, but the
+    // name must not break the mutex name whatever it holds.
+    for (char c : userName)
+        name.push_back(c == '\\' ? '_' : c);
+    return name;
+}
+
+bool EnableShutdownPrivilege(unsigned long privilege, bool enable) {
+    using RtlAdjustPrivilegeFn = LONG(NTAPI*)(ULONG, BOOLEAN, BOOLEAN, PBOOLEAN);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll"); // always loaded; not owned
+    if (!ntdll)
+        return false;
+    const auto adjust =
+        reinterpret_cast<RtlAdjustPrivilegeFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAdjustPrivilege")));
+    if (!adjust)
+        return false;
+    BOOLEAN previous = FALSE;
+    LONG status = adjust(privilege, enable ? TRUE : FALSE, TRUE, &previous);
+    if (status == kStatusNoToken) // the thread does not impersonate: adjust the process's token
+        status = adjust(privilege, enable ? TRUE : FALSE, FALSE, &previous);
+    return status == 0;
+}
+
+void PumpPendingMessages() {
+    MSG msg;
+    bool quit = false;
+    int quitCode = 0;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (quit)
+        PostQuitMessage(quitCode);
+}
+
+Program::Program(HINSTANCE instance)
+    : m_instance(instance), m_trace(OpenTraceFromEnvironment(m_clock)), m_ui(instance), m_tray(m_app, *this),
+      m_main(m_app, *this), m_subMenu(m_app, *this) {
+    m_startMs = m_clock.NowMs();
+    m_app.sys.fs = &m_fs;
+    m_app.sys.sys = &m_sys;
+    m_app.sys.reg = &m_reg;
+    m_app.sys.ui = &m_ui;
+    m_app.sys.clock = &m_clock;
+    m_app.sys.trace = m_trace.get();
+}
+
+Program::~Program() {
+    // Normally ExitProgram has run; after an early end the members release themselves
+    // (windows before GDI+, since the windows were declared after the session).
+    m_subMenu.Unload();
+    m_main.Unload();
+    m_tray.Unload();
+}
+
+void Program::Trace(const std::string& text) {
+    if (m_trace->Enabled())
+        m_trace->Line(text);
+}
+
+template <class F> void Program::Phase(const char* name, F&& step) {
+    if (!m_trace->Enabled()) {
+        step();
+        return;
+    }
+    const double start = m_clock.NowMs();
+    step();
+    Trace(std::string("phase ") + name + Format(" ms=%.3f", m_clock.NowMs() - start));
+}
+
+bool Program::Main() {
+    Trace(std::string("start pid=") + std::to_string(GetCurrentProcessId()));
+    Phase("CommonControls", [] {
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
+        InitCommonControlsEx(&icc);
+    });
+
+    int gdiplusStatus = -1;
+    Phase("GdiPlus", [&] { gdiplusStatus = m_gdiplus.Start(); });
+    if (gdiplusStatus != 0) {
+        Trace("fatal gdiplus status=" + std::to_string(gdiplusStatus));
+        MessageBoxA(nullptr, "Load GDI+ Error!", "Plarix Desktop Error", MB_ICONERROR);
+        return false;
+    }
+
+    bool refused = false;
+    Phase("CheckWindowsVersion", [&] {
+        int major = 0;
+        m_app.WindowsVersionText = CheckWindowsVersion(m_app, major, refused);
+        m_app.WindowsMajor = major;
+    });
+    if (refused) {
+        Trace("fatal system refused");
+        return false;
+    }
+
+    Phase("InitPaths", [&] { InitPaths(m_app); });
+    Phase("RegisterAppInfo", [&] { RegisterAppInfo(m_app); });
+    Phase("FirstRun", [&] {
+        if (IsFirstRun(m_app)) {
+            Trace("first-run");
+            DeleteStoredData(m_app, true);
+        }
+    });
+    Phase("ShutdownPrivilege", [&] { EnableShutdownPrivilege(kShutdownPrivilege, true); });
+    // Level 0: this process is among the last to be asked to end; no retry dialog.
+    Phase("ShutdownParameters", [] { SetProcessShutdownParameters(0, SHUTDOWN_NORETRY); });
+    Phase("CreateStore", [&] { m_app.store.Create(); });
+    Phase("InitializeState", [&] { InitializeState(m_app, true, true, true); });
+    Phase("DesktopIcons", [&] { SetDesktopIconsVisible(m_app, m_app.cfg.HideDesktopIcons != 0); });
+    Phase("LoadWindows", [&] {
+        const HICON icon = LoadIconA(m_instance, MAKEINTRESOURCEA(IDI_QORDESKTOP));
+        m_tray.Load(m_instance, icon);
+        m_main.Load(m_instance);
+        m_subMenu.Load(m_instance);
+        m_ui.SetOwner(m_main.Hwnd());
+    });
+    Phase("LoadSkinImages", [&] { LoadSkinImagesPlaceholder(); });
+    Phase("TrimWorkingSet", [] { TrimWorkingSet(); });
+    Phase("SetMinimizedPosition", [&] {
+        SetMinimizedPosition(m_app.geo, m_app.screen, m_app.run, m_app.cfg.MinimizedPosition);
+    });
+    // Window messages already run here, so a close request may arrive before start-up ends.
+    Phase("PumpMessages", [] { PumpPendingMessages(); });
+    if (m_exiting)
+        return true;
+    Phase("ShowDock", [&] {
+        m_main.Show();
+        m_main.DockFocus(true);
+    });
+    if (m_app.cfg.HideGetStarted != kTrue)
+        Phase("GetStarted", [&] { ShowGetStartedPlaceholder(); });
+    Trace(Format("started ms=%.3f", m_clock.NowMs() - m_startMs));
+    return true;
+}
+
+int Program::RunMessageLoop() {
+    if (m_exited)
+        return 0;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Program::SaveAll(const char* reason) {
+    const double start = m_clock.NowMs();
+    const bool settings = SaveSettings(m_app);
+    const double mid = m_clock.NowMs();
+    const bool menu = SaveMenu(m_app);
+    const double end = m_clock.NowMs();
+    if (m_trace->Enabled()) {
+        char line[160];
+        std::snprintf(line, sizeof line, "save file=settings reason=%s ok=%d ms=%.3f", reason, settings ? 1 : 0,
+                      mid - start);
+        Trace(line);
+        std::snprintf(line, sizeof line, "save file=menu reason=%s ok=%d ms=%.3f", reason, menu ? 1 : 0, end - mid);
+        Trace(line);
+    }
+}
+
+void Program::ExitProgram() {
+    // Re-entry (a second WM_CLOSE, a message run inside a save) must not run the end twice.
+    if (m_exiting)
+        return;
+    m_exiting = true;
+    const double start = m_clock.NowMs();
+    Trace("exit begin");
+    Phase("ExitSave", [&] { SaveAll("exit"); });
+    Phase("ExitRestoreDesktop", [&] {
+        SetDesktopIconsVisible(m_app, false);
+        SetTaskbarVisible(m_app, false);
+    });
+    Phase("ReleaseImages", [&] { ReleaseImagesPlaceholder(); });
+    Phase("DeleteBrushes", [&] { DeleteDockBrushesPlaceholder(); });
+    Phase("UnloadDialogs", [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
+    Phase("UnloadFrmSubMenu", [&] { m_subMenu.Unload(); });
+    Phase("UnloadFrmMain", [&] { m_main.Unload(); });
+    Phase("UnloadFrmTray", [&] { m_tray.Unload(); });
+    Phase("StopGdiPlus", [&] { m_gdiplus.Stop(); });
+    Trace(Format("exit end ms=%.3f", m_clock.NowMs() - start));
+    m_exited = true;
+    // The last window is gone: the process ends.
+    PostQuitMessage(0);
+}
+
+void Program::QueryEndSession() {
+    // Every window of the program gets the question; the files are written once per question.
+    if (m_exiting || m_sessionSaved)
+        return;
+    m_sessionSaved = true;
+    Trace("session query-end");
+    SaveAll("session");
+}
+
+void Program::EndSession(bool ending) {
+    Trace(std::string("session end ending=") + (ending ? "1" : "0"));
+    if (!ending) {
+        m_sessionSaved = false; // the shutdown was cancelled; the program carries on
+        return;
+    }
+    ExitProgram();
+}
+
+void Program::FramePresented(double) {
+    if (m_firstFrameTraced)
+        return;
+    m_firstFrameTraced = true;
+    Trace(Format("first-frame ms=%.3f", m_clock.NowMs() - m_startMs));
+}
+
+void Program::LoadSkinImagesPlaceholder() {
+    // The skin pictures and item images are built by the renderer; until it is wired the
+    // dock paints an empty ring, which needs no image.
+    m_app.run.CentreBackSize = 152;
+}
+
+void Program::ReleaseImagesPlaceholder() {}
+
+void Program::DeleteDockBrushesPlaceholder() {}
+
+void Program::ShowGetStartedPlaceholder() { Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted)); }
+
+void Program::UnloadDialogsPlaceholder() {}
+
+} // namespace qor

@@ -1,0 +1,92 @@
+// The program: start-up (Main), the message loop and the orderly end (ExitProgram). One
+// Program object, owned by WinMain, holds everything that lives for the run: the Win32 seams,
+// the AppState, GDI+ and the windows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "core/AppState.h"
+#include "dock/FrmMain_win.h"
+#include "platform/Clock_win.h"
+#include "platform/FileSystem_win.h"
+#include "platform/GdiPlus_win.h"
+#include "platform/Handles_win.h"
+#include "platform/Registry_win.h"
+#include "platform/System_win.h"
+#include "platform/Trace_win.h"
+#include "platform/Ui_win.h"
+#include "platform/Window_win.h"
+#include "popup/FrmSubMenu_win.h"
+#include "tray/FrmTray_win.h"
+
+namespace qor {
+
+// The per-user name of the single-instance mutex ("Local\" keeps it inside the logon session).
+std::string SingleInstanceMutexName(const std::string& userName);
+
+// Enables (or disables) a privilege of the process, e.g. 19 = shutdown, through RtlAdjustPrivilege:
+// first for the current thread's token; a thread without one (status 0xC000007C) is retried for
+// the process. True when the last call succeeded.
+bool EnableShutdownPrivilege(unsigned long privilege, bool enable);
+
+// Lets the pending window messages run once (one pass of the message queue). A WM_QUIT seen on
+// the way is posted again so that the message loop still ends.
+void PumpPendingMessages();
+
+class Program final : public win::IProgram {
+public:
+    explicit Program(HINSTANCE instance);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program() override;
+
+    // Start-up steps 1 to 18. False when the program must end at once (GDI+ did not start or
+    // the system is refused); nothing is shown then.
+    bool Main();
+    // Runs the message loop until ExitProgram ends it; the process exit code.
+    int RunMessageLoop();
+
+    void ExitProgram() override;
+    void QueryEndSession() override;
+    void EndSession(bool ending) override;
+    void FramePresented(double ms) override;
+
+    AppState& App() { return m_app; }
+    bool Exited() const { return m_exited; }
+
+private:
+    // Traces "phase <name> ms=<duration>" around one start-up or shutdown step.
+    template <class F> void Phase(const char* name, F&& step);
+    void Trace(const std::string& text);
+    void SaveAll(const char* reason);
+
+    // Stand-ins for the subsystems wired later (skin and item images, the "Get Started" tour).
+    void LoadSkinImagesPlaceholder();
+    void ReleaseImagesPlaceholder();
+    void DeleteDockBrushesPlaceholder();
+    void ShowGetStartedPlaceholder();
+    void UnloadDialogsPlaceholder();
+
+    HINSTANCE m_instance;
+    WinClock m_clock;
+    std::unique_ptr<ITrace> m_trace;
+    WinFileSystem m_fs;
+    WinSystem m_sys;
+    WinUi m_ui;
+    Win32Registry m_reg;
+    gdip::Session m_gdiplus;
+    AppState m_app;
+    FrmTray m_tray;
+    FrmMain m_main;
+    FrmSubMenu m_subMenu;
+    double m_startMs = 0.0;
+    bool m_firstFrameTraced = false;
+    bool m_exiting = false;
+    bool m_exited = false;
+    bool m_sessionSaved = false;
+};
+
+} // namespace qor

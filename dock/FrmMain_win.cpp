@@ -1,0 +1,151 @@
+#include "dock/FrmMain_win.h"
+
+#include <imm.h>
+
+#include <cstdio>
+
+#include "core/AppState.h"
+
+namespace qor {
+
+bool FrmMain::Load(HINSTANCE instance) {
+    if (m_hwnd)
+        return true;
+    if (!win::RegisterWindowClass<FrmMain>(instance, kClassName))
+        return false;
+    const ScreenMetrics& s = m_app.screen;
+    // WS_EX_TOOLWINDOW keeps the dock off the taskbar and out of Alt+Tab; IniForm adds
+    // WS_EX_LAYERED as the form's own initialisation does.
+    CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, s.WorkArea.left, s.WorkArea.top,
+                    s.ScreenWidth, s.ScreenHeight, nullptr, nullptr, instance, this);
+    if (!m_hwnd)
+        return false;
+    CreateGraphic();
+    IniForm();
+    // Form_Load: no input-method editor may open on the dock.
+    ImmAssociateContext(m_hwnd, nullptr);
+    m_app.dock.CentreImage = -1;
+    return true;
+}
+
+void FrmMain::Unload() noexcept {
+    if (!m_hwnd)
+        return;
+    for (Timer t : {Timer::PointerLeft, Timer::Foreground, Timer::RecycleBin, Timer::AutoHide, Timer::Dwell})
+        StopTimer(t);
+    DeleteGraphic();
+    DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
+}
+
+void FrmMain::Show() {
+    if (!m_hwnd)
+        return;
+    // Show without activating: the dock lies on the desktop, under the other windows.
+    ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
+    SendToBottom();
+}
+
+void FrmMain::SendToBottom() {
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FrmMain::CreateGraphic() { m_canvas.Create(m_app.screen.ScreenWidth, m_app.screen.ScreenHeight); }
+
+void FrmMain::DeleteGraphic() noexcept { m_canvas.Release(); }
+
+void FrmMain::IniForm() {
+    if (!m_hwnd)
+        return;
+    const LONG_PTR exStyle = GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE);
+    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    m_canvas.InitBlend();
+}
+
+void FrmMain::UpdateGDIPlus() { Present(255); }
+
+void FrmMain::ExUpdateGDIPlus(uint8_t shwAlpha) { Present(shwAlpha); }
+
+void FrmMain::RestoreGDIPlus() { m_canvas.ClearTransparent(); }
+
+void FrmMain::Present(uint8_t alpha) {
+    ITrace* trace = m_app.sys.trace;
+    IClock* clock = m_app.sys.clock;
+    const double start = clock ? clock->NowMs() : 0.0;
+    const bool ok = m_canvas.Present(m_hwnd, alpha);
+    const double ms = clock ? clock->NowMs() - start : 0.0;
+    if (trace && trace->Enabled()) {
+        char line[96];
+        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d ms=%.3f", alpha, ok ? 1 : 0, ms);
+        trace->Line(line);
+    }
+    if (ok)
+        m_program.FramePresented(ms);
+}
+
+void FrmMain::DockFocus(bool isGetFocus) {
+    if (!isGetFocus)
+        return;
+    PaintRestingDockPlaceholder();
+    m_app.dock.IdleTicks = 0;
+}
+
+void FrmMain::PaintRestingDockPlaceholder() {
+    if (m_app.dock.State >= 1)
+        return;
+    RestoreGDIPlus();
+    UpdateGDIPlus();
+}
+
+void FrmMain::StartTimer(Timer timer, UINT ms) {
+    if (m_hwnd)
+        SetTimer(m_hwnd, static_cast<UINT_PTR>(timer), ms, nullptr);
+}
+
+void FrmMain::StopTimer(Timer timer) {
+    if (m_hwnd)
+        KillTimer(m_hwnd, static_cast<UINT_PTR>(timer));
+}
+
+void FrmMain::OnClose() { m_program.ExitProgram(); }
+
+LRESULT FrmMain::OnQueryEndSession() {
+    m_program.QueryEndSession();
+    return TRUE;
+}
+
+void FrmMain::OnEndSession(bool ending) { m_program.EndSession(ending); }
+
+void FrmMain::OnTimer(Timer) {}
+
+LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        switch (msg) {
+        case WM_CLOSE:
+            // Also what "taskkill" without /F sends: end the program in order.
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
+            return 0;
+        case WM_TIMER:
+            OnTimer(static_cast<Timer>(wParam));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1; // the layered picture is the only content
+        case WM_PAINT:
+            ValidateRect(hwnd, nullptr); // frames are presented only by UpdateGDIPlus
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+        // No exception crosses the window procedure; the message counts as handled.
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+} // namespace qor

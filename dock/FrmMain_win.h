@@ -1,0 +1,93 @@
+// FrmMain: the dock window. A borderless per-pixel-alpha layered window over the work area
+// that shows only what is painted into its off-screen canvas; where the canvas is fully
+// transparent the desktop shows through and the mouse reaches the windows below.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/LayeredSurface_win.h"
+#include "platform/Window_win.h"
+
+namespace qor {
+
+struct AppState;
+
+class FrmMain {
+public:
+    // The dock's timers (the form's Timer1..Timer5).
+    enum class Timer : UINT_PTR {
+        PointerLeft = 1, // Timer1, 100 ms
+        Foreground = 2,  // Timer2, 100 ms
+        RecycleBin = 3,  // Timer3, 1000 ms
+        AutoHide = 4,    // Timer4, 1000 ms
+        Dwell = 5,       // Timer5, 50 ms
+    };
+
+    static constexpr const char* kClassName = "QORDesktop.FrmMain";
+    static constexpr const char* kCaption = "QOR Desktop";
+
+    FrmMain(AppState& app, win::IProgram& program) : m_app(app), m_program(program) {}
+    FrmMain(const FrmMain&) = delete;
+    FrmMain& operator=(const FrmMain&) = delete;
+    ~FrmMain() { Unload(); }
+
+    // Form_Initialize and Form_Load: creates the (hidden) window at the work area's top-left
+    // with the size ScreenWidth x ScreenHeight, builds the canvas, makes the window layered,
+    // detaches the input method and sets CentreImage to -1.
+    bool Load(HINSTANCE instance);
+    // Form_Unload: stops the timers, releases the canvas and destroys the window.
+    void Unload() noexcept;
+    bool Loaded() const { return m_hwnd != nullptr; }
+
+    // Shows the window without activating it and sends it to the bottom of the window order.
+    void Show();
+    // Bottom of the window order, no activation, no move, no size.
+    void SendToBottom();
+
+    void CreateGraphic();
+    void DeleteGraphic() noexcept;
+    void IniForm();
+    // Presents the canvas with constant alpha 255.
+    void UpdateGDIPlus();
+    // Presents the canvas with constant alpha `shwAlpha` (fades; 0 hides).
+    void ExUpdateGDIPlus(uint8_t shwAlpha);
+    // Clears the canvas to fully transparent (0x00FFFFFF).
+    void RestoreGDIPlus();
+
+    // Refreshes the slot data and, when `isGetFocus`, repaints and presents the dock.
+    void DockFocus(bool isGetFocus);
+
+    void StartTimer(Timer timer, UINT ms);
+    void StopTimer(Timer timer);
+
+    HWND Hwnd() const { return m_hwnd; }
+    // The canvas, for the renderer: memory DC, pre-multiplied BGRA bits (top-down, stride
+    // 4 x width), size, and the GDI+ graphics on the memory DC.
+    win::LayeredSurface& Canvas() { return m_canvas; }
+    HDC MemoryDc() const { return m_canvas.Dc(); }
+    void* Bits() const { return m_canvas.Bits(); }
+    int Width() const { return m_canvas.Width(); }
+    int Height() const { return m_canvas.Height(); }
+
+private:
+    template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);
+
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    void OnClose();
+    LRESULT OnQueryEndSession();
+    void OnEndSession(bool ending);
+    void OnTimer(Timer timer);
+    void Present(uint8_t alpha);
+    // Stands in for DockNormal until the renderer is wired: the resting dock with no skin or
+    // item images yet is an empty, fully transparent picture.
+    void PaintRestingDockPlaceholder();
+
+    AppState& m_app;
+    win::IProgram& m_program;
+    HWND m_hwnd = nullptr;
+    win::LayeredSurface m_canvas;
+};
+
+} // namespace qor

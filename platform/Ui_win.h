@@ -1,0 +1,33 @@
+// Message boxes, the common file dialog and the busy pointer on Win32.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Ui.h"
+
+namespace qor {
+
+// The application title used in captions the program forms itself.
+constexpr const char* kAppTitle = "QOR Desktop";
+
+class WinUi final : public IUi {
+public:
+    explicit WinUi(HINSTANCE instance) : m_instance(instance) {}
+    // The window that owns the file dialogs (the dock, once it exists).
+    void SetOwner(HWND owner) { m_owner = owner; }
+
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    std::string FileDialog(const FileDialogRequest& request) override;
+    void SetBusy(bool busy) override;
+
+private:
+    HINSTANCE m_instance; // kept for dialogs built from the program's resources
+    HWND m_owner = nullptr;
+    int m_busyDepth = 0;
+    HCURSOR m_cursorBeforeBusy = nullptr;
+};
+
+// Trims the working set of the process (after start-up, dialogs and reloads).
+void TrimWorkingSet();
+
+} // namespace qor

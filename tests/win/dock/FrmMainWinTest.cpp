@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "dock/FrmMain_win.h"
+#include "fakes/Fakes.h"
+#include "platform/GdiPlus_win.h"
+#include "popup/FrmSubMenu_win.h"
+#include "tray/FrmTray_win.h"
+
+namespace qor {
+namespace {
+
+struct RecordingProgram : win::IProgram {
+    int exits = 0, queries = 0, ends = 0, frames = 0;
+    bool lastEnding = false;
+    void ExitProgram() override { ++exits; }
+    void QueryEndSession() override { ++queries; }
+    void EndSession(bool ending) override {
+        ++ends;
+        lastEnding = ending;
+    }
+    void FramePresented(double) override { ++frames; }
+};
+
+class WindowsWin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(gdiplus.Start(), 0);
+        t.app.screen = MeasureScreen(ScreenInfo{{20, 10, 420, 310}, 15, 15});
+    }
+    gdip::Session gdiplus;
+    test::TestApp t;
+    RecordingProgram program;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+};
+
+TEST_F(WindowsWin, FrmMainIsALayeredToolWindowOverTheWorkArea) {
+    FrmMain dock(t.app, program);
+    ASSERT_TRUE(dock.Load(instance));
+    const HWND hwnd = dock.Hwnd();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(t.app.dock.CentreImage, -1);
+    EXPECT_FALSE(IsWindowVisible(hwnd)); // loaded, not shown
+
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right - r.left, 400);
+    EXPECT_EQ(r.bottom - r.top, 300);
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const LONG_PTR ex = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
+    EXPECT_NE(style & WS_POPUP, 0);
+    EXPECT_EQ(style & WS_CAPTION, 0);
+    EXPECT_NE(ex & WS_EX_LAYERED, 0);
+    EXPECT_NE(ex & WS_EX_TOOLWINDOW, 0);
+
+    // The canvas: 32-bit, the window's size, fully transparent, with a GDI+ graphics on it.
+    EXPECT_EQ(dock.Width(), 400);
+    EXPECT_EQ(dock.Height(), 300);
+    ASSERT_NE(dock.Bits(), nullptr);
+    ASSERT_NE(dock.MemoryDc(), nullptr);
+    EXPECT_NE(dock.Canvas().Graphics(), nullptr);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(GetCurrentObject(dock.MemoryDc(), OBJ_BITMAP), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmBitsPixel, 32);
+    EXPECT_EQ(bm.bmWidth, 400);
+    EXPECT_EQ(bm.bmHeight, 300);
+    const auto* px = static_cast<const uint32_t*>(dock.Bits());
+    std::memset(dock.Bits(), 0x7F, 400 * 300 * 4);
+    dock.RestoreGDIPlus();
+    bool allClear = true;
+    for (int i = 0; i < 400 * 300; ++i)
+        allClear = allClear && px[i] == 0;
+    EXPECT_TRUE(allClear);
+
+    // Showing presents the first frame and leaves the dock at the bottom, not activated.
+    dock.Show();
+    dock.DockFocus(true);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(program.frames, 1);
+    EXPECT_NE(GetForegroundWindow(), hwnd);
+    dock.ExUpdateGDIPlus(0);
+    EXPECT_EQ(program.frames, 2);
+    EXPECT_EQ(dock.Canvas().Blend().SourceConstantAlpha, 0);
+    EXPECT_EQ(dock.Canvas().Blend().AlphaFormat, AC_SRC_ALPHA);
+
+    // Minimized or hidden: the resting paint leaves the window alone.
+    t.app.dock.State = 1;
+    dock.DockFocus(true);
+    EXPECT_EQ(program.frames, 2);
+
+    dock.Unload();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(dock.Hwnd(), nullptr);
+    EXPECT_EQ(dock.Bits(), nullptr);
+    dock.Unload(); // twice is harmless
+}
+
+TEST_F(WindowsWin, EveryWindowPassesCloseAndSessionEndToTheProgram) {
+    FrmMain dock(t.app, program);
+    FrmTray tray(t.app, program);
+    FrmSubMenu popup(t.app, program);
+    ASSERT_TRUE(dock.Load(instance));
+    ASSERT_TRUE(tray.Load(instance, nullptr));
+    ASSERT_TRUE(popup.Load(instance));
+
+    for (HWND w : {dock.Hwnd(), tray.Hwnd(), popup.Hwnd()}) {
+        const int before = program.exits;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.exits, before + 1);
+        EXPECT_TRUE(IsWindow(w)); // closing is the program's decision, not the window's
+        EXPECT_EQ(SendMessageA(w, WM_QUERYENDSESSION, 0, 0), TRUE);
+        SendMessageA(w, WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(program.lastEnding);
+        SendMessageA(w, WM_ENDSESSION, FALSE, 0);
+        EXPECT_FALSE(program.lastEnding);
+    }
+    EXPECT_EQ(program.queries, 3);
+    EXPECT_EQ(program.ends, 6);
+}
+
+TEST_F(WindowsWin, TrayIsAHiddenTopLevelWindowAndThePopupAHiddenLayeredOne) {
+    FrmTray tray(t.app, program);
+    ASSERT_TRUE(tray.Load(instance, nullptr));
+    EXPECT_FALSE(IsWindowVisible(tray.Hwnd()));
+    EXPECT_EQ(GetAncestor(tray.Hwnd(), GA_PARENT), GetDesktopWindow()); // not message-only
+    char caption[64] = {};
+    GetWindowTextA(tray.Hwnd(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "QOR Desktop");
+    EXPECT_NE(tray.TaskbarCreatedMessage(), 0u);
+    EXPECT_EQ(FindWindowA(FrmTray::kClassName, "QOR Desktop"), tray.Hwnd());
+
+    FrmSubMenu popup(t.app, program);
+    ASSERT_TRUE(popup.Load(instance));
+    EXPECT_FALSE(IsWindowVisible(popup.Hwnd()));
+    EXPECT_NE(GetWindowLongPtrA(popup.Hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(popup.Canvas().Width(), 400);
+    EXPECT_EQ(popup.Canvas().Height(), 300);
+
+    const HWND trayHwnd = tray.Hwnd(), popupHwnd = popup.Hwnd();
+    tray.Unload();
+    popup.Unload();
+    EXPECT_FALSE(IsWindow(trayHwnd));
+    EXPECT_FALSE(IsWindow(popupHwnd));
+}
+
+} // namespace
+} // namespace qor

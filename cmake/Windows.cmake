@@ -21,6 +21,10 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp)
     target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
     set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
         ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
+    # windres reports no dependencies: list the files the script embeds so new artwork is picked up.
+    file(GLOB QOR_SKIN_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/skin/*.png)
+    set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS ${QOR_SKIN_PICTURES}
+        ${CMAKE_SOURCE_DIR}/resources/QORDesktop.ico ${CMAKE_SOURCE_DIR}/resources/resource.h)
 
     # The shipped pictures live beside the program in SysIcons\.
     add_custom_command(TARGET QORDesktop POST_BUILD

@@ -79,6 +79,9 @@ def desktops():
 
 @pytest.fixture(params=SIZES)
 def desktop(request, desktops) -> h.WinePrefix:
+    # Checked before a screen and a prefix are set up for nothing.
+    if not h.EXE.exists():
+        pytest.fail(f"{h.EXE} is missing: the Windows build did not produce the program")
     return desktops.get(request.param)
 
 
@@ -92,8 +95,6 @@ def _run_dir(request, size: str):
 
 @pytest.fixture
 def qor(request, desktop) -> h.QorApp:
-    if not h.EXE.exists():
-        pytest.fail(f"{h.EXE} is missing: the Windows build did not produce the program")
     # A left-over process (an earlier test, a crash) must not hold the single-instance lock.
     desktop.kill_server()
     if request.node.get_closest_marker("keep_data") is None:

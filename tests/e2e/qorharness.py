@@ -461,7 +461,8 @@ class QorApp:
         """Starts one more instance and waits for it to end. Returns (seconds, exit code,
         windows it showed): the windows are any viewable program window that did not exist
         before, seen while it ran."""
-        before = {w.id for w in self.screen.windows() if w.viewable}
+        # Polling is kept light (one xdotool per round) so it does not slow the start it times.
+        before = set(self.screen._search("--onlyvisible", "--class", PROGRAM_CLASS))
         log = open(self.run_dir / "wine-second.log", "ab")
         t0 = time.monotonic()
         proc = subprocess.Popen(
@@ -472,9 +473,10 @@ class QorApp:
         deadline = t0 + timeout
         while proc.poll() is None and time.monotonic() < deadline:
             if watch:
-                for w in self.screen.windows():
-                    if w.viewable and w.id not in before:
-                        seen[w.id] = w
+                for wid in self.screen._search("--onlyvisible", "--class", PROGRAM_CLASS):
+                    if wid not in before and wid not in seen:
+                        seen[wid] = self.screen.window_info(wid) or wid
+                time.sleep(0.01)
             else:
                 time.sleep(0.02)
         elapsed = time.monotonic() - t0

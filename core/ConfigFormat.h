@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -47,8 +48,7 @@ public:
     template <std::size_t N> void Text(FixedText<N>& field) {
         const ByteSpan s = Take(N);
         if (s.size() == N)
-            for (std::size_t i = 0; i < N; ++i)
-                field.bytes[i] = static_cast<char>(s[i]);
+            std::memcpy(field.bytes.data(), s.data(), N);
     }
 
 private:
@@ -62,7 +62,9 @@ void PutU8(Bytes& out, uint8_t v);
 void PutI16(Bytes& out, int16_t v);
 void PutI32(Bytes& out, int32_t v);
 template <std::size_t N> void PutText(Bytes& out, const FixedText<N>& field) {
-    out.insert(out.end(), field.bytes.begin(), field.bytes.end());
+    const std::size_t at = out.size();
+    out.resize(at + N);
+    std::memcpy(out.data() + at, field.bytes.data(), N);
 }
 
 // --- Settings record -------------------------------------------------------------------------

@@ -42,8 +42,8 @@ bool EnableShutdownPrivilege(unsigned long privilege, bool enable) {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll"); // always loaded; not owned
     if (!ntdll)
         return false;
-    const auto adjust =
-        reinterpret_cast<RtlAdjustPrivilegeFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAdjustPrivilege")));
+    const auto adjust = reinterpret_cast<RtlAdjustPrivilegeFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAdjustPrivilege")));
     if (!adjust)
         return false;
     BOOLEAN previous = FALSE;
@@ -154,9 +154,8 @@ bool Program::Main() {
     });
     Phase("LoadSkinImages", [&] { LoadSkinImagesPlaceholder(); });
     Phase("TrimWorkingSet", [] { TrimWorkingSet(); });
-    Phase("SetMinimizedPosition", [&] {
-        SetMinimizedPosition(m_app.geo, m_app.screen, m_app.run, m_app.cfg.MinimizedPosition);
-    });
+    Phase("SetMinimizedPosition",
+          [&] { SetMinimizedPosition(m_app.geo, m_app.screen, m_app.run, m_app.cfg.MinimizedPosition); });
     // Window messages already run here, so a close request may arrive before start-up ends.
     Phase("PumpMessages", [] { PumpPendingMessages(); });
     if (m_exiting)
@@ -190,10 +189,11 @@ void Program::SaveAll(const char* reason) {
     const double end = m_clock.NowMs();
     if (m_trace->Enabled()) {
         char line[160];
-        std::snprintf(line, sizeof line, "save file=settings reason=%s ok=%d ms=%.3f", reason, settings ? 1 : 0,
-                      mid - start);
+        std::snprintf(line, sizeof line, "save file=settings reason=%s ok=%d ms=%.3f", reason,
+                      settings ? 1 : 0, mid - start);
         Trace(line);
-        std::snprintf(line, sizeof line, "save file=menu reason=%s ok=%d ms=%.3f", reason, menu ? 1 : 0, end - mid);
+        std::snprintf(line, sizeof line, "save file=menu reason=%s ok=%d ms=%.3f", reason, menu ? 1 : 0,
+                      end - mid);
         Trace(line);
     }
 }
@@ -212,7 +212,8 @@ void Program::ExitProgram() {
     });
     Phase("ReleaseImages", [&] { ReleaseImagesPlaceholder(); });
     Phase("DeleteBrushes", [&] { DeleteDockBrushesPlaceholder(); });
-    Phase("UnloadDialogs", [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
+    Phase("UnloadDialogs",
+          [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
     Phase("UnloadFrmSubMenu", [&] { m_subMenu.Unload(); });
     Phase("UnloadFrmMain", [&] { m_main.Unload(); });
     Phase("UnloadFrmTray", [&] { m_tray.Unload(); });
@@ -258,7 +259,9 @@ void Program::ReleaseImagesPlaceholder() {}
 
 void Program::DeleteDockBrushesPlaceholder() {}
 
-void Program::ShowGetStartedPlaceholder() { Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted)); }
+void Program::ShowGetStartedPlaceholder() {
+    Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted));
+}
 
 void Program::UnloadDialogsPlaceholder() {}
 

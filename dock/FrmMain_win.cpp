@@ -50,9 +50,13 @@ void FrmMain::SendToBottom() {
         SetWindowPos(m_hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void FrmMain::CreateGraphic() { m_canvas.Create(m_app.screen.ScreenWidth, m_app.screen.ScreenHeight); }
+void FrmMain::CreateGraphic() {
+    m_canvas.Create(m_app.screen.ScreenWidth, m_app.screen.ScreenHeight);
+}
 
-void FrmMain::DeleteGraphic() noexcept { m_canvas.Release(); }
+void FrmMain::DeleteGraphic() noexcept {
+    m_canvas.Release();
+}
 
 void FrmMain::IniForm() {
     if (!m_hwnd)
@@ -62,11 +66,17 @@ void FrmMain::IniForm() {
     m_canvas.InitBlend();
 }
 
-void FrmMain::UpdateGDIPlus() { Present(255); }
+void FrmMain::UpdateGDIPlus() {
+    Present(255);
+}
 
-void FrmMain::ExUpdateGDIPlus(uint8_t shwAlpha) { Present(shwAlpha); }
+void FrmMain::ExUpdateGDIPlus(uint8_t shwAlpha) {
+    Present(shwAlpha);
+}
 
-void FrmMain::RestoreGDIPlus() { m_canvas.ClearTransparent(); }
+void FrmMain::RestoreGDIPlus() {
+    m_canvas.ClearTransparent();
+}
 
 void FrmMain::Present(uint8_t alpha) {
     ITrace* trace = m_app.sys.trace;
@@ -76,7 +86,8 @@ void FrmMain::Present(uint8_t alpha) {
     const double ms = clock ? clock->NowMs() - start : 0.0;
     if (trace && trace->Enabled()) {
         char line[96];
-        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d ms=%.3f", alpha, ok ? 1 : 0, ms);
+        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d ms=%.3f", alpha, ok ? 1 : 0,
+                      ms);
         trace->Line(line);
     }
     if (ok)
@@ -107,14 +118,18 @@ void FrmMain::StopTimer(Timer timer) {
         KillTimer(m_hwnd, static_cast<UINT_PTR>(timer));
 }
 
-void FrmMain::OnClose() { m_program.ExitProgram(); }
+void FrmMain::OnClose() {
+    m_program.ExitProgram();
+}
 
 LRESULT FrmMain::OnQueryEndSession() {
     m_program.QueryEndSession();
     return TRUE;
 }
 
-void FrmMain::OnEndSession(bool ending) { m_program.EndSession(ending); }
+void FrmMain::OnEndSession(bool ending) {
+    m_program.EndSession(ending);
+}
 
 void FrmMain::OnTimer(Timer) {}
 

@@ -35,7 +35,8 @@ void SetDesktopIconsVisible(AppState& app, bool hide) {
     ShowWindow(iconView, hide ? SW_HIDE : SW_RESTORE);
     app.run.DesktopIconsHidden = hide;
     if (app.store.IsItem(kDesktopIconsItem))
-        app.store.Items[kDesktopIconsItem].Title.Set(hide ? "Always Show Desktop Icons" : "Always Hide Desktop Icons");
+        app.store.Items[kDesktopIconsItem].Title.Set(hide ? "Always Show Desktop Icons"
+                                                          : "Always Hide Desktop Icons");
     app.cfg.HideDesktopIcons = hide ? 1 : 0;
 }
 

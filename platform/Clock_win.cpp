@@ -11,7 +11,9 @@ WinClock::WinClock() {
         m_msPerCount = 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-uint64_t WinClock::Ticks() { return GetTickCount64(); }
+uint64_t WinClock::Ticks() {
+    return GetTickCount64();
+}
 
 double WinClock::NowMs() {
     LARGE_INTEGER now{};
@@ -20,6 +22,8 @@ double WinClock::NowMs() {
     return static_cast<double>(now.QuadPart) * m_msPerCount;
 }
 
-void WinClock::Sleep(uint32_t ms) { ::Sleep(ms); }
+void WinClock::Sleep(uint32_t ms) {
+    ::Sleep(ms);
+}
 
 } // namespace qor

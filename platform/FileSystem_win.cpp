@@ -13,8 +13,9 @@ namespace {
 constexpr int64_t kMaxReadBytes = 512ll * 1024 * 1024;
 
 win::Handle OpenForReading(const std::string& path, DWORD access) {
-    return win::Handle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return win::Handle(CreateFileA(path.c_str(), access,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 class WinWriteFile final : public IWriteFile {
@@ -93,7 +94,9 @@ std::unique_ptr<IWriteFile> WinFileSystem::Create(const std::string& path) {
     return std::make_unique<WinWriteFile>(std::move(file));
 }
 
-bool WinFileSystem::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool WinFileSystem::Delete(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
 
 bool WinFileSystem::Copy(const std::string& from, const std::string& to) {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
@@ -106,7 +109,8 @@ bool WinFileSystem::Replace(const std::string& from, const std::string& to) {
         return true;
     // MoveFileEx refuses to replace a read-only or hidden target; ReplaceFile handles those and
     // also keeps the target's attributes.
-    return ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+    return ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr) != 0;
 }
 
 bool WinFileSystem::CreateFolder(const std::string& path) {

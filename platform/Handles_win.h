@@ -21,7 +21,9 @@ struct HandleDeleter {
     }
 };
 using Handle = std::unique_ptr<void, HandleDeleter>;
-inline bool IsValid(const Handle& h) { return h && h.get() != INVALID_HANDLE_VALUE; }
+inline bool IsValid(const Handle& h) {
+    return h && h.get() != INVALID_HANDLE_VALUE;
+}
 
 // A search handle of FindFirstFileA, closed with FindClose (not CloseHandle).
 struct FindDeleter {

@@ -20,7 +20,8 @@ bool LayeredSurface::Create(int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(4) * static_cast<DWORD>(width) * static_cast<DWORD>(height);
+    info.bmiHeader.biSizeImage =
+        static_cast<DWORD>(4) * static_cast<DWORD>(width) * static_cast<DWORD>(height);
     void* bits = nullptr;
     m_bitmap.reset(CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!m_bitmap || !bits) {
@@ -51,7 +52,9 @@ void LayeredSurface::Release() noexcept {
     m_width = m_height = 0;
 }
 
-void LayeredSurface::InitBlend() { m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}; }
+void LayeredSurface::InitBlend() {
+    m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+}
 
 bool LayeredSurface::Present(HWND window, uint8_t alpha) {
     if (!window || !Valid())
@@ -62,7 +65,8 @@ bool LayeredSurface::Present(HWND window, uint8_t alpha) {
     m_blend.SourceConstantAlpha = alpha;
     SIZE size{m_width, m_height};
     POINT source{0, 0};
-    return UpdateLayeredWindow(window, nullptr, nullptr, &size, m_dc.get(), &source, 0, &m_blend, ULW_ALPHA) != 0;
+    return UpdateLayeredWindow(window, nullptr, nullptr, &size, m_dc.get(), &source, 0, &m_blend,
+                               ULW_ALPHA) != 0;
 }
 
 void LayeredSurface::ClearTransparent() {

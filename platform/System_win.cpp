@@ -41,7 +41,8 @@ std::optional<std::string> WinSystem::GetEnvVar(const std::string& name) {
     SetLastError(ERROR_SUCCESS);
     const DWORD n = GetEnvironmentVariableA(name.c_str(), buffer, kEnvironmentBuffer);
     if (n == 0)
-        return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt : std::optional<std::string>(std::string());
+        return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt
+                                                        : std::optional<std::string>(std::string());
     if (n >= kEnvironmentBuffer)
         return std::nullopt; // longer than the buffer: treated like an unknown variable
     return std::string(buffer, n);

@@ -9,11 +9,14 @@ namespace qor {
 FileTrace::FileTrace(const std::string& path, IClock& clock) : m_clock(clock), m_start(clock.NowMs()) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA makes every WriteFile an append, so lines of
     // several runs (or of two processes, as when a second instance starts) never overwrite.
-    m_file.reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.reset(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-double FileTrace::Elapsed() const { return m_clock.NowMs() - m_start; }
+double FileTrace::Elapsed() const {
+    return m_clock.NowMs() - m_start;
+}
 
 void FileTrace::Line(const std::string& text) {
     if (!Enabled())

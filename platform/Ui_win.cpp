@@ -4,7 +4,9 @@
 
 namespace qor {
 
-void TrimWorkingSet() { SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1)); }
+void TrimWorkingSet() {
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
 
 int WinUi::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
     return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
@@ -23,7 +25,8 @@ void WinUi::SetBusy(bool busy) {
     if (m_busyDepth == 0)
         return;
     if (--m_busyDepth == 0)
-        SetCursor(m_cursorBeforeBusy ? m_cursorBeforeBusy : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        SetCursor(m_cursorBeforeBusy ? m_cursorBeforeBusy
+                                     : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
 } // namespace qor

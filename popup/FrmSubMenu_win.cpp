@@ -26,7 +26,9 @@ void FrmSubMenu::Unload() noexcept {
     DestroyWindow(m_hwnd);
 }
 
-void FrmSubMenu::OnClose() { m_program.ExitProgram(); }
+void FrmSubMenu::OnClose() {
+    m_program.ExitProgram();
+}
 
 LRESULT FrmSubMenu::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     try {

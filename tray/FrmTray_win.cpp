@@ -10,7 +10,8 @@ bool FrmTray::Load(HINSTANCE instance, HICON icon) {
     m_icon = icon;
     if (!win::RegisterWindowClass<FrmTray>(instance, kClassName, icon))
         return false;
-    CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+    CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                    this);
     if (!m_hwnd)
         return false;
     m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
@@ -29,7 +30,9 @@ void FrmTray::AddTrayIconAndHotKeysPlaceholder() {}
 
 void FrmTray::RemoveTrayIconAndHotKeysPlaceholder() noexcept {}
 
-void FrmTray::OnClose() { m_program.ExitProgram(); }
+void FrmTray::OnClose() {
+    m_program.ExitProgram();
+}
 
 LRESULT FrmTray::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     try {

@@ -13,7 +13,8 @@ namespace {
 class FakeShellWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"Progman", "WorkerW", "SHELLDLL_DefView", "SysListView32", "Shell_TrayWnd", "Button"}) {
+        for (const char* name :
+             {"Progman", "WorkerW", "SHELLDLL_DefView", "SysListView32", "Shell_TrayWnd", "Button"}) {
             WNDCLASSA wc{};
             wc.lpfnWndProc = DefWindowProcA;
             wc.hInstance = GetModuleHandleA(nullptr);

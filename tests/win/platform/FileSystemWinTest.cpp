@@ -10,14 +10,18 @@
 namespace qor {
 namespace {
 
-Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes B(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 class FileSystemWin : public ::testing::Test {
 protected:
     WinFileSystem fs;
     test::WinTestFolder dir;
 
-    void Put(const std::string& name, const std::string& text) { ASSERT_TRUE(WriteWholeFile(fs, dir / name, B(text))); }
+    void Put(const std::string& name, const std::string& text) {
+        ASSERT_TRUE(WriteWholeFile(fs, dir / name, B(text)));
+    }
     std::string Get(const std::string& name) {
         const auto bytes = fs.ReadAll(dir / name);
         return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<missing>");
@@ -141,7 +145,8 @@ TEST_F(FileSystemWin, FindMatchesPatternsAndReportsAttributes) {
     ASSERT_TRUE(SetFileAttributesA((dir / "hidden.png").c_str(), FILE_ATTRIBUTE_HIDDEN));
 
     auto found = fs.Find(dir / "*.png");
-    std::sort(found.begin(), found.end(), [](const FindEntry& a, const FindEntry& b) { return a.name < b.name; });
+    std::sort(found.begin(), found.end(),
+              [](const FindEntry& a, const FindEntry& b) { return a.name < b.name; });
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].name, "1.png");
     EXPECT_EQ(found[1].name, "22.PNG"); // the pattern matches without regard to case

@@ -14,10 +14,14 @@ TEST(SystemWin, SpecialFoldersEndInABackslashAndExist) {
         int csidl;
         const char* name;
     } folders[] = {
-        {csidl::Windows, "Windows"},         {csidl::System, "System"},
-        {csidl::ProgramFiles, "ProgramFiles"}, {csidl::ProgramFilesCommon, "ProgramFilesCommon"},
-        {csidl::Profile, "Profile"},         {csidl::Desktop, "Desktop"},
-        {csidl::Personal, "Personal"},       {csidl::AppData, "AppData"},
+        {csidl::Windows, "Windows"},
+        {csidl::System, "System"},
+        {csidl::ProgramFiles, "ProgramFiles"},
+        {csidl::ProgramFilesCommon, "ProgramFilesCommon"},
+        {csidl::Profile, "Profile"},
+        {csidl::Desktop, "Desktop"},
+        {csidl::Personal, "Personal"},
+        {csidl::AppData, "AppData"},
         {csidl::CommonDesktop, "CommonDesktop"},
     };
     for (const auto& f : folders) {

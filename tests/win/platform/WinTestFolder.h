@@ -35,7 +35,8 @@ private:
                 if (name == "." || name == "..")
                     continue;
                 const std::string path = folder + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL | (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL |
+                                                     (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     RemoveTree(path + "\\");
                 else

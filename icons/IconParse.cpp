@@ -99,8 +99,8 @@ Bytes SafeIconImage(ByteView image) {
     const uint32_t colorsUsed = U32(image, 32);
     if (headerSize < 40 || headerSize > 1024)
         return {};
-    // Icons are at most 256 pixels wide; leave room for odd but harmless larger ones.
-    if (width < 1 || width > 1024 || height < 1 || height > 2048)
+    // Icon images are at most 256 pixels square (the height counts colour and mask rows).
+    if (width < 1 || width > 256 || height < 1 || height > 512)
         return {};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return {};

@@ -148,6 +148,8 @@ TEST(SafeIconImage, PadsShortBitmapsAndRefusesNonsense) {
     EXPECT_TRUE(SafeIconImage(with(4, 0x80000000u)).empty());  // negative width
     EXPECT_TRUE(SafeIconImage(with(8, 0xFFFFFFF0u)).empty());  // negative height
     EXPECT_TRUE(SafeIconImage(with(8, 100000)).empty());       // huge height
+    EXPECT_TRUE(SafeIconImage(with(4, 257)).empty());          // wider than an icon
+    EXPECT_FALSE(SafeIconImage(with(4, 256)).empty());
     EXPECT_TRUE(SafeIconImage(with(12, 0x00070001)).empty());  // 7 bits per pixel
     EXPECT_TRUE(SafeIconImage(with(16, 4)).empty());           // JPEG compression
     ByteVec palette = BitmapImage(16, 16, 4);

@@ -1,0 +1,348 @@
+#include "dock/DockCanvas_win.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Text.h"
+#include "dock/ImageCache_win.h"
+
+namespace qor {
+
+using namespace gdip;
+
+namespace {
+
+constexpr float kTextBoxHeight = 128.0f;
+// Bicubic scaling and anti-aliased glyphs may touch a pixel or two beyond the rectangle asked for.
+constexpr int kBleed = 2;
+
+bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+RECT Union(const RECT& a, const RECT& b) {
+    if (IsEmpty(a))
+        return b;
+    if (IsEmpty(b))
+        return a;
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+RECT Box(int x, int y, int width, int height, int bleed) {
+    return RECT{x - bleed, y - bleed, x + width + bleed, y + height + bleed};
+}
+
+} // namespace
+
+struct DockCanvas::Surface {
+    HDC dc = nullptr;
+    HBITMAP dib = nullptr;
+    HGDIOBJ previous = nullptr; // the DC's own bitmap, put back before the DIB is deleted
+    uint32_t* bits = nullptr;
+
+    Surface() = default;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    ~Surface() {
+        if (dc && previous)
+            SelectObject(dc, previous);
+        if (dib)
+            DeleteObject(dib);
+        if (dc)
+            DeleteDC(dc);
+    }
+};
+
+bool PresentLayered(HWND window, const CanvasFrame& frame) {
+    if (!window || !frame.dc)
+        return false;
+    if (frame.partial && IsEmpty(frame.dirty))
+        return true; // nothing changed since the window last got the canvas
+    POINT source{0, 0};
+    SIZE size = frame.size;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, frame.alpha, AC_SRC_ALPHA};
+    UPDATELAYEREDWINDOWINFO info{};
+    info.cbSize = sizeof info;
+    info.psize = &size;
+    info.hdcSrc = frame.dc;
+    info.pptSrc = &source;
+    info.pblend = &blend;
+    info.dwFlags = ULW_ALPHA;
+    RECT dirty = frame.dirty;
+    if (frame.partial)
+        info.prcDirty = &dirty;
+    if (UpdateLayeredWindowIndirect(window, &info))
+        return true;
+    // Some systems refuse a dirty rectangle the window never had; the full copy always works.
+    return UpdateLayeredWindow(window, nullptr, nullptr, &size, frame.dc, &source, 0, &blend, ULW_ALPHA) != FALSE;
+}
+
+std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int height) {
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        return nullptr;
+    std::unique_ptr<DockCanvas> canvas(new DockCanvas());
+    canvas->m_width = width;
+    canvas->m_height = height;
+    canvas->m_surface = std::make_unique<Surface>();
+    Surface& s = *canvas->m_surface;
+
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    bi.bmiHeader.biSizeImage = static_cast<DWORD>(4 * width * height);
+    s.dc = CreateCompatibleDC(referenceDc);
+    if (!s.dc)
+        return nullptr;
+    void* bits = nullptr;
+    s.dib = CreateDIBSection(s.dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!s.dib || !bits)
+        return nullptr;
+    s.bits = static_cast<uint32_t*>(bits);
+    s.previous = SelectObject(s.dc, s.dib);
+
+    GpGraphics* graphics = nullptr;
+    if (GdipCreateFromHDC(s.dc, &graphics) != Ok)
+        return nullptr;
+    canvas->m_graphics.reset(graphics);
+    GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+    GdipSetTextRenderingHint(graphics, TextRenderingHintAntiAlias);
+
+    // Verdana is on every Windows; elsewhere (Wine without the core fonts) the nearest
+    // sans-serif face stands in, so captions never silently disappear.
+    bool fontMade = false;
+    for (const wchar_t* face : {L"Verdana", L"Tahoma", L"DejaVu Sans", L"Liberation Sans", L"Arial"})
+        if (!fontMade)
+            fontMade = canvas->CreateGraphicFont(face, 17.0f);
+    if (!fontMade)
+        canvas->CreateGraphicFont(nullptr, 17.0f);
+
+    GpSolidFill* fill = nullptr;
+    if (GdipCreateSolidFill(0x00FFFFFFu, &fill) != Ok)
+        return nullptr;
+    canvas->m_fillBrush.reset(fill);
+    GpImageAttributes* edges = nullptr;
+    if (GdipCreateImageAttributes(&edges) == Ok) {
+        canvas->m_edges.reset(edges);
+        GdipSetImageAttributesWrapMode(edges, WrapModeTileFlipXY, 0, FALSE);
+    }
+    return canvas;
+}
+
+DockCanvas::~DockCanvas() {
+    // GDI+ objects go before the DC they draw on.
+    m_graphics.reset();
+}
+
+bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
+    GpFontFamily* family = nullptr;
+    if (face) {
+        if (GdipCreateFontFamilyFromName(face, nullptr, &family) != Ok || !family)
+            return false;
+    } else {
+        // Last resort: the first family installed. The collection's families belong to it, so
+        // ours is a clone.
+        GpFontCollection* installed = nullptr;
+        GpFontFamily* first = nullptr;
+        INT count = 0;
+        if (GdipNewInstalledFontCollection(&installed) != Ok ||
+            GdipGetFontCollectionFamilyList(installed, 1, &first, &count) != Ok || count < 1 ||
+            GdipCloneFontFamily(first, &family) != Ok || !family)
+            return false;
+    }
+    FontFamily ownedFamily(family);
+    GpFont* font = nullptr;
+    if (GdipCreateFont(family, emSize, FontStyleBold, UnitPixel, &font) != Ok)
+        return false;
+    Font ownedFont(font);
+    GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
+        return false;
+    StringFormat ownedFormat(format);
+    GdipSetStringFormatAlign(format, StringAlignmentCenter);
+    GdipSetStringFormatLineAlign(format, StringAlignmentNear);
+    GpSolidFill* white = nullptr;
+    GpSolidFill* outline = nullptr;
+    if (GdipCreateSolidFill(0xFFFFFFFFu, &white) != Ok)
+        return false;
+    Brush ownedWhite(white);
+    if (GdipCreateSolidFill(0xFF010203u, &outline) != Ok)
+        return false;
+    m_family = std::move(ownedFamily);
+    m_font = std::move(ownedFont);
+    m_format = std::move(ownedFormat);
+    m_textBrush = std::move(ownedWhite);
+    m_outlineBrush.reset(outline);
+    return true;
+}
+
+void DockCanvas::SetCaches(const ImageStore* items, const SkinCache* skin) {
+    m_items = items;
+    m_skin = skin;
+}
+
+void DockCanvas::SetChangeTracking(bool on) {
+    m_tracking = on;
+    m_clearKnown = false; // the next clear covers the whole canvas
+    m_presented = false;  // and the next present the whole window
+}
+
+HDC DockCanvas::MemoryDc() const { return m_surface ? m_surface->dc : nullptr; }
+
+uint32_t DockCanvas::Pixel(int x, int y) const {
+    if (!m_surface || !m_surface->bits || x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    GdiFlush();
+    // The DIB is bottom-up: its first row is the bottom of the picture.
+    return m_surface->bits[static_cast<std::size_t>(m_height - 1 - y) * static_cast<std::size_t>(m_width) +
+                           static_cast<std::size_t>(x)];
+}
+
+const ImageLevels* DockCanvas::Find(ImageRef image) const {
+    if (image.cache == ImageRef::Cache::Skin)
+        return m_skin ? m_skin->Store().Find(image.index) : nullptr;
+    return m_items ? m_items->Find(image.index) : nullptr;
+}
+
+void DockCanvas::Touch(RECT r) {
+    r.left = std::max<LONG>(r.left, 0);
+    r.top = std::max<LONG>(r.top, 0);
+    r.right = std::min<LONG>(r.right, m_width);
+    r.bottom = std::min<LONG>(r.bottom, m_height);
+    if (IsEmpty(r))
+        return;
+    m_painted = Union(m_painted, r);
+    m_dirty = Union(m_dirty, r);
+}
+
+void DockCanvas::Clear(uint32_t argb) {
+    if (!m_graphics)
+        return;
+    if (m_tracking && m_clearKnown && argb == m_clearColour) {
+        // Everything outside what was drawn since the last clear still holds this colour.
+        if (!IsEmpty(m_painted)) {
+            GdipSetSolidFillColor(static_cast<GpSolidFill*>(m_fillBrush.get()), argb);
+            GdipSetCompositingMode(m_graphics.get(), CompositingModeSourceCopy);
+            GdipFillRectangleI(m_graphics.get(), m_fillBrush.get(), m_painted.left, m_painted.top,
+                               m_painted.right - m_painted.left, m_painted.bottom - m_painted.top);
+            GdipSetCompositingMode(m_graphics.get(), CompositingModeSourceOver);
+            m_dirty = Union(m_dirty, m_painted);
+        }
+    } else {
+        GdipGraphicsClear(m_graphics.get(), argb);
+        m_dirty = RECT{0, 0, m_width, m_height};
+        m_clearColour = argb;
+        m_clearKnown = true;
+    }
+    m_painted = RECT{};
+}
+
+void DockCanvas::FillRect(int x, int y, int width, int height, uint32_t argb, Composite mode) {
+    if (!m_graphics || !m_fillBrush || width <= 0 || height <= 0)
+        return;
+    GdipSetSolidFillColor(static_cast<GpSolidFill*>(m_fillBrush.get()), argb);
+    if (mode == Composite::SourceCopy)
+        GdipSetCompositingMode(m_graphics.get(), CompositingModeSourceCopy);
+    GdipFillRectangleI(m_graphics.get(), m_fillBrush.get(), x, y, width, height);
+    if (mode == Composite::SourceCopy)
+        GdipSetCompositingMode(m_graphics.get(), CompositingModeSourceOver);
+    Touch(Box(x, y, width, height, 0));
+}
+
+void DockCanvas::DrawCached(ImageRef image, int level, int x, int y) {
+    const ImageLevels* entry = Find(image);
+    const CachedLevel* cached = entry ? entry->Cached(level) : nullptr;
+    if (!m_graphics || !cached)
+        return;
+    GdipDrawCachedBitmap(m_graphics.get(), cached->bitmap.get(), x, y);
+    Touch(Box(x, y, cached->width, cached->height, 0));
+}
+
+void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height, int fade) {
+    const ImageLevels* entry = Find(image);
+    if (!m_graphics || !entry || !entry->image || width <= 0 || height <= 0)
+        return;
+    GpImageAttributes* attributes = m_edges.get();
+    if (fade != kNoFade) {
+        attributes = m_skin ? m_skin->Fade(fade) : nullptr;
+        if (!attributes)
+            return; // an unknown fade step draws nothing rather than the image at full strength
+    }
+    GdipDrawImageRectRectI(m_graphics.get(), entry->image.get(), x, y, width, height, 0, 0, entry->width,
+                           entry->height, UnitPixel, attributes, nullptr, nullptr);
+    Touch(Box(x, y, width, height, kBleed));
+}
+
+void DockCanvas::DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy, float dw,
+                            float dh) {
+    const ImageLevels* entry = Find(image);
+    if (!m_graphics || !entry || !entry->image || dw <= 0 || dh <= 0)
+        return;
+    GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx, sy, sw, sh, UnitPixel, nullptr,
+                          nullptr, nullptr);
+    Touch(RECT{static_cast<LONG>(dx) - kBleed, static_cast<LONG>(dy) - kBleed,
+               static_cast<LONG>(dx + dw) + 1 + kBleed, static_cast<LONG>(dy + dh) + 1 + kBleed});
+}
+
+void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int boxWidth) {
+    const std::string trimmed = TrimBlanks(text);
+    if (!m_graphics || !m_font || trimmed.empty() || boxWidth <= 0)
+        return;
+    const std::wstring wide = Widen(trimmed);
+    const INT length = static_cast<INT>(wide.size());
+    const float fx = static_cast<float>(x);
+    const float fy = static_cast<float>(y);
+    const float w = static_cast<float>(boxWidth);
+    // The outline: the text four times, one pixel off diagonally, then the white text on top.
+    static constexpr int kOffsets[4][2] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
+    for (const auto& o : kOffsets) {
+        RectF box{fx + static_cast<float>(o[0]), fy + static_cast<float>(o[1]), w, kTextBoxHeight};
+        GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(),
+                       m_outlineBrush.get());
+    }
+    RectF box{fx, fy, w, kTextBoxHeight};
+    GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(), m_textBrush.get());
+
+    // What changed: the measured text, not the whole box, so a caption does not make the next
+    // clear and present cover the full width of the screen.
+    RectF bounds{};
+    INT fitted = 0;
+    INT lines = 0;
+    RECT touched = Box(x, y, boxWidth, static_cast<int>(kTextBoxHeight), 1);
+    if (GdipMeasureString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(), &bounds,
+                          &fitted, &lines) == Ok &&
+        bounds.Width > 0 && bounds.Height > 0) {
+        const int pad = 1 + kBleed + 2; // outline, anti-aliasing, glyph overhang
+        // The text is centred on the box; some GDI+ versions report the measured box at the
+        // layout's left edge, so only its width and vertical extent are taken.
+        const float centre = fx + w / 2.0f;
+        const float half = std::min(bounds.Width, w) / 2.0f;
+        touched = RECT{static_cast<LONG>(std::floor(centre - half)) - pad, static_cast<LONG>(bounds.Y) - pad,
+                       static_cast<LONG>(std::ceil(centre + half)) + pad,
+                       static_cast<LONG>(bounds.Y + bounds.Height) + 1 + pad};
+        touched.top = std::max(touched.top, static_cast<LONG>(y - 1));
+        touched.bottom = std::min(touched.bottom, static_cast<LONG>(y + 1 + kTextBoxHeight));
+    }
+    Touch(touched);
+}
+
+void DockCanvas::Present(uint8_t alpha) {
+    if (!m_surface)
+        return;
+    GdiFlush();
+    CanvasFrame frame;
+    frame.dc = m_surface->dc;
+    frame.size = SIZE{m_width, m_height};
+    frame.alpha = alpha;
+    frame.partial = m_tracking && m_presented && alpha == m_lastAlpha;
+    frame.dirty = frame.partial ? m_dirty : RECT{0, 0, m_width, m_height};
+    m_dirty = RECT{};
+    m_presented = true;
+    m_lastAlpha = alpha;
+    if (m_presenter)
+        m_presenter(frame);
+}
+
+} // namespace qor

@@ -1,0 +1,502 @@
+#include "dock/ImageCache_win.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "core/AppState.h"
+#include "dock/Geometry.h"
+
+namespace qor {
+
+namespace {
+
+using namespace gdip;
+
+constexpr int kMaxSide = 4096;
+constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128 // no rendering is ever larger; guards against absurd requests
+
+struct ComRelease {
+    void operator()(IUnknown* p) const noexcept {
+        if (p)
+            p->Release();
+    }
+};
+using StreamPtr = std::unique_ptr<IStream, ComRelease>;
+
+struct IconDeleter {
+    void operator()(HICON icon) const noexcept {
+        if (icon)
+            DestroyIcon(icon);
+    }
+};
+using IconPtr = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const noexcept {
+        if (object)
+            DeleteObject(object);
+    }
+};
+using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+
+struct DcDeleter {
+    void operator()(HDC dc) const noexcept {
+        if (dc)
+            DeleteDC(dc);
+    }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// Attributes that make scaled drawing sample the mirrored image beyond its edges, so a resized
+// picture keeps opaque, crisp borders instead of fading into transparent fringes.
+ImageAttributes EdgeAttributes() {
+    GpImageAttributes* attributes = nullptr;
+    if (GdipCreateImageAttributes(&attributes) != Ok)
+        return {};
+    ImageAttributes owner(attributes);
+    GdipSetImageAttributesWrapMode(attributes, WrapModeTileFlipXY, 0, FALSE);
+    return owner;
+}
+
+// A new 32-bit ARGB bitmap of width x height holding `source` drawn over the whole area.
+Image RenderInto(GpImage* source, int width, int height) {
+    UINT sw = 0;
+    UINT sh = 0;
+    if (!source || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return {};
+    if (GdipGetImageWidth(source, &sw) != Ok || GdipGetImageHeight(source, &sh) != Ok || sw == 0 || sh == 0)
+        return {};
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Ok)
+        return {};
+    Image result(bitmap);
+    GpGraphics* graphics = nullptr;
+    if (GdipGetImageGraphicsContext(bitmap, &graphics) != Ok)
+        return {};
+    Graphics drawing(graphics);
+    GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+    GdipSetPixelOffsetMode(graphics, PixelOffsetModeHalf);
+    ImageAttributes edges = EdgeAttributes();
+    if (GdipDrawImageRectRectI(graphics, source, 0, 0, width, height, 0, 0, static_cast<INT>(sw),
+                               static_cast<INT>(sh), UnitPixel, edges.get(), nullptr, nullptr) != Ok)
+        return {};
+    return result;
+}
+
+// The icon as a 32-bit ARGB bitmap: icons with an alpha channel through a DIB section so that
+// the alpha survives, others through GDI+'s own conversion.
+Image IconToImage(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return {};
+    BitmapHandle colour(info.hbmColor);
+    BitmapHandle mask(info.hbmMask);
+    BITMAP bm{};
+    if (!GetObjectA(colour ? colour.get() : mask.get(), sizeof bm, &bm))
+        return {};
+    const int width = bm.bmWidth;
+    const int height = colour ? bm.bmHeight : bm.bmHeight / 2; // a mask holds AND and XOR halves
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return {};
+    if (bm.bmBitsPixel < 32) {
+        GpBitmap* bitmap = nullptr;
+        if (GdipCreateBitmapFromHICON(icon, &bitmap) != Ok)
+            return {};
+        return Image(bitmap);
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height; // top-down, so the rows read in order
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    BitmapHandle dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dib || !dc || !bits)
+        return {};
+    HGDIOBJ old = SelectObject(dc.get(), dib.get());
+    const BOOL drawn = DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL | DI_COMPAT);
+    SelectObject(dc.get(), old);
+    if (!drawn)
+        return {};
+    GdiFlush();
+    // DrawIconEx blends onto transparent black: the result is pre-multiplied.
+    GpBitmap* wrapped = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
+                                  &wrapped) != Ok)
+        return {};
+    Image view(wrapped);
+    return RenderInto(view.get(), width, height);
+}
+
+} // namespace
+
+// ---- ImageLevels and ImageStore -------------------------------------------------------------
+
+bool ImageLevels::Has(int level) const {
+    if (level == 0)
+        return image != nullptr;
+    return Cached(level) != nullptr;
+}
+
+const CachedLevel* ImageLevels::Cached(int level) const {
+    if (level < 1 || level >= kImageLevels)
+        return nullptr;
+    const CachedLevel& c = cached[static_cast<std::size_t>(level - 1)];
+    return c.bitmap ? &c : nullptr;
+}
+
+void ImageLevels::Free(int level) {
+    if (level == 0) {
+        image.reset();
+        width = height = 0;
+    } else if (level >= 1 && level < kImageLevels) {
+        cached[static_cast<std::size_t>(level - 1)] = CachedLevel{};
+    }
+}
+
+void ImageLevels::FreeAll() {
+    for (int level = 0; level < kImageLevels; ++level)
+        Free(level);
+}
+
+const ImageLevels* ImageStore::Find(int index) const {
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return &m_entries[static_cast<std::size_t>(index)];
+}
+
+ImageLevels* ImageStore::Find(int index) {
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return &m_entries[static_cast<std::size_t>(index)];
+}
+
+ImageLevels* ImageStore::Entry(int index) {
+    if (index < 0)
+        return nullptr;
+    if (index >= Count())
+        m_entries.resize(static_cast<std::size_t>(index) + 1);
+    return &m_entries[static_cast<std::size_t>(index)];
+}
+
+void ImageStore::FreeAll() {
+    for (ImageLevels& entry : m_entries)
+        entry.FreeAll();
+}
+
+// ---- Rendering ------------------------------------------------------------------------------
+
+bool ScaleIntoCache(GpImage* source, ImageLevels& entry, int level, int width, int height, bool ownSize,
+                    GpGraphics* target) {
+    if (!source || level < 0 || level >= kImageLevels)
+        return false;
+    entry.Free(level);
+    if (ownSize) {
+        UINT w = 0;
+        UINT h = 0;
+        if (GdipGetImageWidth(source, &w) != Ok || GdipGetImageHeight(source, &h) != Ok)
+            return false;
+        width = static_cast<int>(w);
+        height = static_cast<int>(h);
+    }
+    Image rendered = RenderInto(source, width, height);
+    if (!rendered)
+        return false;
+    if (level == 0) {
+        // Level 0 is drawn scaled at paint time, so it must stay an ordinary image (a cached
+        // bitmap cannot be scaled) whether or not it keeps the source's size.
+        entry.image = std::move(rendered);
+        entry.width = width;
+        entry.height = height;
+        return true;
+    }
+    if (!target)
+        return false;
+    GpCachedBitmap* cached = nullptr;
+    if (GdipCreateCachedBitmap(AsBitmap(rendered), target, &cached) != Ok)
+        return false;
+    CachedLevel& slot = entry.cached[static_cast<std::size_t>(level - 1)];
+    slot.bitmap.reset(cached);
+    slot.width = width;
+    slot.height = height;
+    return true;
+}
+
+Image DecodeImage(const Bytes& bytes) {
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF)
+        return {};
+    StreamPtr stream(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
+    if (!stream)
+        return {};
+    GpBitmap* decoded = nullptr;
+    if (GdipCreateBitmapFromStream(stream.get(), &decoded) != Ok)
+        return {};
+    // The decoded bitmap reads from its stream for as long as it lives; a copy does not.
+    Image source(decoded);
+    UINT w = 0;
+    UINT h = 0;
+    if (GdipGetImageWidth(decoded, &w) != Ok || GdipGetImageHeight(decoded, &h) != Ok)
+        return {};
+    GpBitmap* copy = nullptr;
+    if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppARGB, decoded,
+                             &copy) != Ok)
+        return {};
+    return Image(copy);
+}
+
+Image LoadImageFile(const std::string& path) {
+    if (path.empty())
+        return {};
+    const std::wstring wide = Widen(path);
+    GpBitmap* loaded = nullptr;
+    if (GdipCreateBitmapFromFile(wide.c_str(), &loaded) != Ok)
+        return {};
+    // GDI+ keeps the file open while the loaded bitmap lives; the copy lets it go.
+    Image source(loaded);
+    UINT w = 0;
+    UINT h = 0;
+    if (GdipGetImageWidth(loaded, &w) != Ok || GdipGetImageHeight(loaded, &h) != Ok)
+        return {};
+    GpBitmap* copy = nullptr;
+    if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppARGB, loaded,
+                             &copy) != Ok)
+        return {};
+    return Image(copy);
+}
+
+// ---- ImageCache -----------------------------------------------------------------------------
+
+bool ImageCache::LoadWorkingFromFile(const std::string& path) {
+    m_working = LoadImageFile(path);
+    return m_working != nullptr;
+}
+
+bool ImageCache::LoadWorkingFromShellIcon(const std::string& path) {
+    m_working.reset();
+    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    SHFILEINFOA info{};
+    // Large icon handle plus the system image index (0x4100).
+    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SYSICONINDEX))
+        return false;
+    IconPtr icon(info.hIcon);
+    if (!icon)
+        return false;
+    m_working = IconToImage(icon.get());
+    return m_working != nullptr;
+}
+
+void ImageCache::ScaleIntoCache(int index, int level, int width, int height, bool ownSize) {
+    if (!m_working)
+        return;
+    if (ImageLevels* entry = m_store.Entry(index))
+        qor::ScaleIntoCache(m_working.get(), *entry, level, width, height, ownSize, m_target);
+}
+
+void ImageCache::FreeEntries(int index) {
+    if (ImageLevels* entry = m_store.Find(index))
+        entry->FreeAll();
+}
+
+bool ImageCache::HasEntry(int index, int level) const {
+    const ImageLevels* entry = m_store.Find(index);
+    return entry && entry->Has(level);
+}
+
+void ImageCache::RebuildLevel(int index, int level, int size) {
+    ImageLevels* entry = m_store.Find(index);
+    if (!entry || level < 1 || level >= kImageLevels)
+        return;
+    entry->Free(level);
+    if (entry->image)
+        qor::ScaleIntoCache(entry->image.get(), *entry, level, size, size, false, m_target);
+}
+
+void ImageCache::FreeAll() {
+    m_store.FreeAll();
+    m_working.reset();
+}
+
+// ---- SkinCache ------------------------------------------------------------------------------
+
+GpImageAttributes* SkinCache::Fade(int k) const {
+    if (k < 0 || k >= kFadeSteps)
+        return nullptr;
+    return m_fade[static_cast<std::size_t>(k)].get();
+}
+
+bool SkinCache::CreateFadeAttributes() {
+    bool all = true;
+    for (int k = 0; k < kFadeSteps; ++k) {
+        ColorMatrix matrix{};
+        for (int i = 0; i < 5; ++i)
+            matrix.m[i][i] = 1.0f;
+        matrix.m[3][3] = FadeAlpha(k);
+        GpImageAttributes* attributes = nullptr;
+        m_fade[static_cast<std::size_t>(k)].reset();
+        if (GdipCreateImageAttributes(&attributes) != Ok) {
+            all = false;
+            continue;
+        }
+        m_fade[static_cast<std::size_t>(k)].reset(attributes);
+        GdipSetImageAttributesColorMatrix(attributes, ColorAdjustTypeBitmap, TRUE, &matrix, nullptr,
+                                          ColorMatrixFlagsDefault);
+        // Same edge handling as unfaded scaled drawing, so a fade does not change the outline.
+        GdipSetImageAttributesWrapMode(attributes, WrapModeTileFlipXY, 0, FALSE);
+    }
+    return all;
+}
+
+void SkinCache::MakeBackBrush(uint32_t argb) {
+    GpSolidFill* brush = nullptr;
+    m_backBrush.reset();
+    if (GdipCreateSolidFill(argb, &brush) == Ok)
+        m_backBrush.reset(brush);
+}
+
+void SkinCache::MakeClearBrush() {
+    GpSolidFill* brush = nullptr;
+    m_clearBrush.reset();
+    if (GdipCreateSolidFill(0x00FFFFFFu, &brush) == Ok)
+        m_clearBrush.reset(brush);
+}
+
+void SkinCache::FreeAll() {
+    m_store.FreeAll();
+    for (ImageAttributes& fade : m_fade)
+        fade.reset();
+    m_backBrush.reset();
+    m_clearBrush.reset();
+}
+
+// ---- Skin loading ---------------------------------------------------------------------------
+
+SkinReader ResourceSkinReader(HMODULE module) {
+    return [module](const std::string& name) -> std::optional<Bytes> {
+        HRSRC found = FindResourceA(module, name.c_str(), "CUSTOM");
+        if (!found)
+            return std::nullopt;
+        const DWORD size = SizeofResource(module, found);
+        HGLOBAL loaded = LoadResource(module, found); // module memory: nothing to free
+        const void* data = loaded ? LockResource(loaded) : nullptr;
+        if (!data || size == 0)
+            return std::nullopt;
+        const auto* begin = static_cast<const uint8_t*>(data);
+        return Bytes(begin, begin + size);
+    };
+}
+
+namespace {
+
+Image ReadSkinPicture(const SkinReader& read, const char* name) {
+    if (!read)
+        return {};
+    std::optional<Bytes> bytes = read(name);
+    return bytes ? DecodeImage(*bytes) : Image{};
+}
+
+// Without the icon resolution: level 1 and level 0 from the item's own picture file.
+void BuildFromPictureFile(AppState& app, ImageCache& images, int item) {
+    DockItem& it = app.store.Items[static_cast<std::size_t>(item)];
+    if (it.Kind == kind::Free)
+        return;
+    if (!images.LoadWorkingFromFile(it.LargeIconPath.Clean()) && !images.LoadWorkingFromFile(it.IconPath.Clean()))
+        return;
+    images.FreeEntries(item);
+    images.ScaleIntoCache(item, 1, app.geo.SizeLevels[1], app.geo.SizeLevels[1], false);
+    images.ScaleIntoCache(item, 0, 0, 0, true);
+    images.DisposeWorking();
+}
+
+} // namespace
+
+void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
+                    const ItemImageBuilder& buildItem) {
+    ImageStore& store = skin.Store();
+    for (const SkinElement& e : SkinElements()) {
+        if (e.rendering == SkinRendering::None)
+            continue; // the logo is decoded only when the centre has no picture of its own
+        Image picture = ReadSkinPicture(read, e.name);
+        ImageLevels* entry = store.Entry(e.number);
+        entry->FreeAll();
+        if (!picture)
+            continue;
+        switch (e.rendering) {
+        case SkinRendering::Level0:
+            ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+            break;
+        case SkinRendering::Level1Fixed:
+            ScaleIntoCache(picture.get(), *entry, 1, e.cachedWidth, e.cachedHeight, false, skin.Target());
+            break;
+        case SkinRendering::AllSizeLevels:
+            ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+            for (int level = 1; level < kImageLevels; ++level) {
+                const int side = app.geo.SizeLevels[static_cast<std::size_t>(level)];
+                ScaleIntoCache(picture.get(), *entry, level, side, side, false, skin.Target());
+            }
+            break;
+        case SkinRendering::None:
+            break;
+        }
+        if (e.number == qor::skin::Border) {
+            UINT width = 0;
+            if (GdipGetImageWidth(picture.get(), &width) == Ok && width > 0) {
+                app.run.CentreBackSize = static_cast<int>(width);
+                ApplyCentreBackSize(app.geo, app.screen, app.run.CentreBackSize);
+            }
+        }
+    }
+
+    skin.CreateFadeAttributes();
+    skin.MakeBackBrush(app.run.BackColorArgb);
+    skin.MakeClearBrush();
+
+    // The centre: item 0's picture (the user's), else the logo, at 128 x 128.
+    images.FreeEntries(kCentreItem);
+    if (app.store.IsItem(kCentreItem)) {
+        const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
+        Image centre = LoadImageFile(centrePath);
+        if (!centre)
+            centre = ReadSkinPicture(read, "LOGO");
+        images.SetWorking(std::move(centre));
+        images.ScaleIntoCache(kCentreItem, 0, kCentreSide, kCentreSide, false);
+        images.DisposeWorking();
+    }
+
+    auto build = [&](int item) {
+        if (!app.store.IsItem(item))
+            return;
+        if (buildItem)
+            buildItem(item);
+        else
+            BuildFromPictureFile(app, images, item);
+    };
+    for (int item = kFileTemplate; item <= kGroupTemplate; ++item)
+        build(item);
+    for (int item = 1; item <= app.store.LastItem(); ++item)
+        if (item < kFileTemplate || item > kGroupTemplate)
+            build(item);
+}
+
+void ReleaseImages(SkinCache& skin, ImageCache& images) {
+    skin.FreeAll();
+    images.FreeAll();
+}
+
+void RebuildSizeLevel(const AppState& app, SkinCache& skin, ImageCache& images, int level) {
+    if (level < 1 || level >= kImageLevels)
+        return;
+    const int side = app.geo.SizeLevels[static_cast<std::size_t>(level)];
+    if (ImageLevels* backdrop = skin.Store().Find(qor::skin::BackSelectColor)) {
+        backdrop->Free(level);
+        if (backdrop->image)
+            ScaleIntoCache(backdrop->image.get(), *backdrop, level, side, side, false, skin.Target());
+    }
+    for (int item = 1; item <= kLastTemplate; ++item)
+        images.RebuildLevel(item, level, side);
+}
+
+} // namespace qor

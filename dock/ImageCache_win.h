@@ -1,0 +1,154 @@
+// The GDI+ side of the item and skin image caches. Each index holds up to five renderings:
+// level 0 an ordinary image drawn scaled into any rectangle, levels 1..4 cached bitmaps made for
+// the dock's graphics object and drawn only at their own size. Every handle has one owner here;
+// the canvas only reads them.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dock/ImageCache.h"
+#include "dock/Skin.h"
+#include "platform/FileSystem.h"
+#include "platform/GdiPlus_win.h"
+
+namespace qor {
+
+struct AppState;
+
+struct CachedLevel {
+    gdip::CachedBitmap bitmap;
+    int width = 0;
+    int height = 0;
+};
+
+// The renderings of one image index.
+struct ImageLevels {
+    gdip::Image image; // level 0
+    int width = 0;
+    int height = 0;
+    std::array<CachedLevel, kImageLevels - 1> cached; // levels 1..4
+
+    bool Has(int level) const;
+    void Free(int level);
+    void FreeAll();
+    // The cached rendering of a level 1..4, or null.
+    const CachedLevel* Cached(int level) const;
+};
+
+// Index-addressed renderings; grows when an index beyond the end is written.
+class ImageStore {
+public:
+    explicit ImageStore(int count) : m_entries(static_cast<std::size_t>(count)) {}
+    // The entry of an index, or null outside the store.
+    const ImageLevels* Find(int index) const;
+    ImageLevels* Find(int index);
+    // The entry of an index >= 0, growing the store as needed; null for a negative index.
+    ImageLevels* Entry(int index);
+    void FreeAll();
+    int Count() const { return static_cast<int>(m_entries.size()); }
+
+private:
+    std::vector<ImageLevels> m_entries;
+};
+
+// Renders `source` into one level of `entry` with high-quality bicubic interpolation. With
+// `ownSize` the source's own size is kept. Level 0 receives an ordinary 32-bit ARGB image; levels
+// 1..4 a cached bitmap of width x height made for `target` (nothing without a target). A failing
+// step leaves the level empty. True when the level was filled.
+bool ScaleIntoCache(gdip::GpImage* source, ImageLevels& entry, int level, int width, int height, bool ownSize,
+                    gdip::GpGraphics* target);
+
+// A picture decoded from bytes (PNG, BMP, JPEG, GIF, ICO...) through a memory stream, copied into a
+// 32-bit ARGB bitmap that no longer needs the stream. Empty when the bytes do not decode.
+gdip::Image DecodeImage(const Bytes& bytes);
+// A picture file decoded the same way; the file is not kept open. Empty when it fails.
+gdip::Image LoadImageFile(const std::string& path);
+
+class ImageCache final : public IImageCache {
+public:
+    // `target`: the dock canvas's graphics object, for which the cached levels are made.
+    explicit ImageCache(gdip::GpGraphics* target) : m_target(target) {}
+
+    bool LoadWorkingFromFile(const std::string& path) override;
+    bool LoadWorkingFromShellIcon(const std::string& path) override;
+    void ScaleIntoCache(int index, int level, int width, int height, bool ownSize) override;
+    void DisposeWorking() override { m_working.reset(); }
+    void FreeEntries(int index) override;
+    bool HasEntry(int index, int level) const override;
+
+    // The working image itself, for loaders that make it elsewhere (icon extraction).
+    void SetWorking(gdip::Image image) { m_working = std::move(image); }
+    gdip::GpImage* Working() const { return m_working.get(); }
+
+    // Re-renders a cached level of an index at size x size from its level-0 image.
+    void RebuildLevel(int index, int level, int size);
+    void FreeAll();
+    const ImageStore& Store() const { return m_store; }
+    gdip::GpGraphics* Target() const { return m_target; }
+
+private:
+    gdip::GpGraphics* m_target;
+    ImageStore m_store{1025}; // item images 0..1024; grows with the item array
+    gdip::Image m_working;
+};
+
+// The skin pictures (elements 0..32), the fade attributes and the two brushes of the dock.
+class SkinCache {
+public:
+    static constexpr int kElements = kSkinBound + 1;
+    static constexpr int kFadeSteps = kFadeLevels;
+
+    explicit SkinCache(gdip::GpGraphics* target) : m_target(target) {}
+
+    const ImageStore& Store() const { return m_store; }
+    ImageStore& Store() { return m_store; }
+    gdip::GpGraphics* Target() const { return m_target; }
+
+    // FadeAttributes(k), k 0..9: alpha times 1 - 0.1 x (k + 1). Null before CreateFadeAttributes
+    // or for another k.
+    gdip::GpImageAttributes* Fade(int k) const;
+    bool CreateFadeAttributes();
+    // BackBrush in the backdrop colour; made again when the colour changes.
+    void MakeBackBrush(uint32_t argb);
+    void MakeClearBrush();
+    gdip::GpBrush* BackBrush() const { return m_backBrush.get(); }
+    gdip::GpBrush* ClearBrush() const { return m_clearBrush.get(); }
+    // Every picture, attribute object and brush released.
+    void FreeAll();
+
+private:
+    gdip::GpGraphics* m_target;
+    ImageStore m_store{kElements};
+    std::array<gdip::ImageAttributes, kFadeSteps> m_fade;
+    gdip::Brush m_backBrush;
+    gdip::Brush m_clearBrush;
+};
+
+// Reads one skin picture by element name; nothing when it is missing.
+using SkinReader = std::function<std::optional<Bytes>(const std::string& name)>;
+// The program's resources of type "CUSTOM" in `module`.
+SkinReader ResourceSkinReader(HMODULE module);
+
+// Builds an item's renderings; the program passes BuildItemImages.
+using ItemImageBuilder = std::function<void(int item)>;
+
+// Fills the skin cache (the "BORDER" width becomes CentreBackSize and moves the centre's hover
+// square), creates the fade attributes and both brushes, renders the centre image (item 0's
+// picture, else "LOGO", at 128 x 128 as level 0 of image 0), then builds the images of items
+// 39..42 and every other item from 1 up. Without a builder an item gets level 1 and level 0 from
+// its picture file.
+void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
+                    const ItemImageBuilder& buildItem = {});
+// Frees every rendering of both caches with the attributes and brushes.
+void ReleaseImages(SkinCache& skin, ImageCache& images);
+// After SizeLevels(level) changed: the ring backdrop and items 1..64 re-rendered at that size.
+void RebuildSizeLevel(const AppState& app, SkinCache& skin, ImageCache& images, int level);
+
+} // namespace qor

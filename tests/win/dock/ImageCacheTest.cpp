@@ -1,0 +1,311 @@
+// The image and skin caches: rendering sizes, the skin load from the shipped pictures, rebuilds
+// and releases, and damaged input.
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "dock/DockCanvas_win.h"
+#include "dock/ImageCache_win.h"
+#include "fakes/Fakes.h"
+#include "win/dock/CanvasTestSupport.h"
+
+namespace qor {
+namespace {
+
+std::string SkinFile(const std::string& name) { return test::SourceDir() + "/resources/skin/" + name + ".png"; }
+
+std::optional<Bytes> ReadHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The skin read from resources/skin/ as the program reads it from its resources.
+SkinReader FolderSkinReader() {
+    return [](const std::string& name) { return ReadHostFile(SkinFile(name)); };
+}
+
+std::string TempPath(const std::string& name) {
+    char folder[MAX_PATH]{};
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+bool SavePngFile(gdip::GpImage* image, const std::string& path) {
+    CLSID png{};
+    CLSIDFromString(L"{557CF406-1A04-11D3-9A73-0000F81EF32E}", &png);
+    const std::wstring wide = gdip::Widen(path);
+    return gdip::GdipSaveImageToFile(image, wide.c_str(), &png, nullptr) == gdip::Ok;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class ImageCacheTest : public test::GdiPlusSuite {
+protected:
+    void SetUp() override {
+        canvas = DockCanvas::Create(nullptr, 64, 64);
+        ASSERT_TRUE(canvas);
+        images = std::make_unique<ImageCache>(canvas->Graphics());
+        skin = std::make_unique<SkinCache>(canvas->Graphics());
+        redPng = TempPath("qor-cache-red.png");
+        gdip::Image red = test::SolidImage(40, 30, 0xFFFF0000u);
+        ASSERT_TRUE(SavePngFile(red.get(), redPng));
+    }
+    void TearDown() override { DeleteFileA(redPng.c_str()); }
+
+    std::unique_ptr<DockCanvas> canvas;
+    std::unique_ptr<ImageCache> images;
+    std::unique_ptr<SkinCache> skin;
+    std::string redPng;
+};
+
+TEST_F(ImageCacheTest, ScaleIntoCacheGivesTheAskedSizes) {
+    gdip::Image source = test::SolidImage(40, 30, 0xFF00FF00u);
+    struct Case {
+        int level, width, height;
+        bool ownSize, filled;
+        int expectWidth, expectHeight;
+    };
+    const Case cases[] = {
+        {0, 0, 0, true, true, 40, 30},      // level 0 at the image's own size
+        {0, 128, 128, false, true, 128, 128}, // the centre: level 0 scaled to 128
+        {1, 48, 48, false, true, 48, 48},
+        {2, 64, 64, false, true, 64, 64},
+        {3, 128, 128, false, true, 128, 128},
+        {4, 32, 32, false, true, 32, 32},
+        {1, 0, 0, true, true, 40, 30},      // own size wins over the arguments
+        {1, 0, 48, false, false, 0, 0},
+        {1, 48, -3, false, false, 0, 0},
+        {5, 48, 48, false, false, 0, 0},
+        {-1, 48, 48, false, false, 0, 0},
+        {1, 100000, 48, false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        ImageLevels entry;
+        EXPECT_EQ(ScaleIntoCache(source.get(), entry, c.level, c.width, c.height, c.ownSize, canvas->Graphics()),
+                  c.filled)
+            << c.level << " " << c.width << "x" << c.height;
+        if (!c.filled)
+            continue;
+        if (c.level == 0) {
+            EXPECT_EQ(entry.width, c.expectWidth);
+            EXPECT_EQ(entry.height, c.expectHeight);
+            UINT w = 0;
+            gdip::GdipGetImageWidth(entry.image.get(), &w);
+            EXPECT_EQ(static_cast<int>(w), c.expectWidth);
+            EXPECT_EQ(test::PixelOf(entry.image.get(), 0, 0), 0xFF00FF00u); // opaque to the edge
+        } else {
+            ASSERT_NE(entry.Cached(c.level), nullptr);
+            EXPECT_EQ(entry.Cached(c.level)->width, c.expectWidth);
+            EXPECT_EQ(entry.Cached(c.level)->height, c.expectHeight);
+        }
+    }
+    ImageLevels entry;
+    EXPECT_FALSE(ScaleIntoCache(nullptr, entry, 0, 0, 0, true, canvas->Graphics()));
+    EXPECT_FALSE(ScaleIntoCache(source.get(), entry, 1, 48, 48, false, nullptr)); // no graphics to cache for
+    EXPECT_FALSE(entry.Has(1));
+}
+
+TEST_F(ImageCacheTest, WorkingImageFillsEntriesThroughTheInterface) {
+    IImageCache& cache = *images;
+    EXPECT_FALSE(cache.LoadWorkingFromFile(TempPath("qor-no-such-picture.png")));
+    cache.ScaleIntoCache(5, 1, 48, 48, false); // no working image: nothing
+    EXPECT_FALSE(cache.HasEntry(5, 1));
+
+    ASSERT_TRUE(cache.LoadWorkingFromFile(redPng));
+    cache.ScaleIntoCache(5, 1, 48, 48, false);
+    cache.ScaleIntoCache(5, 0, 0, 0, true);
+    cache.ScaleIntoCache(2000, 4, 32, 32, false); // beyond 1024: the cache grows with the items
+    cache.ScaleIntoCache(-4, 1, 48, 48, false);   // ignored
+    cache.DisposeWorking();
+    EXPECT_TRUE(cache.HasEntry(5, 1));
+    EXPECT_TRUE(cache.HasEntry(5, 0));
+    EXPECT_FALSE(cache.HasEntry(5, 2));
+    EXPECT_TRUE(cache.HasEntry(2000, 4));
+    EXPECT_FALSE(cache.HasEntry(-4, 1));
+    EXPECT_EQ(images->Store().Find(5)->width, 40);
+    EXPECT_EQ(images->Store().Find(5)->height, 30);
+
+    cache.FreeEntries(5);
+    cache.FreeEntries(99999);
+    for (int level = 0; level < kImageLevels; ++level)
+        EXPECT_FALSE(cache.HasEntry(5, level));
+}
+
+TEST_F(ImageCacheTest, LoadedFileIsNotKeptOpen) {
+    ASSERT_TRUE(images->LoadWorkingFromFile(redPng));
+    EXPECT_TRUE(DeleteFileA(redPng.c_str())); // the program may delete an item's picture at once
+    EXPECT_EQ(test::PixelOf(images->Working(), 3, 3), 0xFFFF0000u);
+}
+
+TEST_F(ImageCacheTest, DamagedPicturesLoadNothing) {
+    const std::optional<Bytes> good = ReadHostFile(SkinFile("BORDER"));
+    ASSERT_TRUE(good && good->size() > 64);
+    EXPECT_TRUE(DecodeImage(*good));
+    EXPECT_FALSE(DecodeImage(Bytes{}));
+    EXPECT_FALSE(DecodeImage(Bytes(good->begin(), good->begin() + 40))); // cut inside the header
+    Bytes garbage(3000);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<uint8_t>(i * 37 + 11);
+    EXPECT_FALSE(DecodeImage(garbage));
+    Bytes signatureOnly{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+    EXPECT_FALSE(DecodeImage(signatureOnly));
+
+    const std::string damaged = TempPath("qor-cache-damaged.png");
+    WriteBytes(damaged, signatureOnly);
+    EXPECT_FALSE(images->LoadWorkingFromFile(damaged));
+    EXPECT_EQ(images->Working(), nullptr);
+    DeleteFileA(damaged.c_str());
+}
+
+TEST_F(ImageCacheTest, ShellIconOfAnExistingFile) {
+    char exe[MAX_PATH]{};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    ASSERT_TRUE(images->LoadWorkingFromShellIcon(exe));
+    UINT w = 0;
+    gdip::GdipGetImageWidth(images->Working(), &w);
+    EXPECT_GE(w, 16u);
+    EXPECT_FALSE(images->LoadWorkingFromShellIcon(TempPath("qor-no-such-file.exe")));
+    EXPECT_EQ(images->Working(), nullptr);
+}
+
+TEST_F(ImageCacheTest, SkinLoadBuildsEveryRenderingOfTheTable) {
+    test::TestApp t;
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader(), [](int) {});
+    for (const SkinElement& e : SkinElements()) {
+        const ImageLevels* entry = skin->Store().Find(e.number);
+        ASSERT_NE(entry, nullptr) << e.name;
+        switch (e.rendering) {
+        case SkinRendering::None:
+            EXPECT_FALSE(entry->Has(0)) << e.name;
+            break;
+        case SkinRendering::Level0:
+            ASSERT_TRUE(entry->Has(0)) << e.name;
+            EXPECT_EQ(entry->width, e.width) << e.name;
+            EXPECT_EQ(entry->height, e.height) << e.name;
+            EXPECT_FALSE(entry->Has(1)) << e.name;
+            break;
+        case SkinRendering::Level1Fixed:
+            ASSERT_TRUE(entry->Has(1)) << e.name;
+            EXPECT_EQ(entry->Cached(1)->width, e.cachedWidth) << e.name;
+            EXPECT_EQ(entry->Cached(1)->height, e.cachedHeight) << e.name;
+            EXPECT_FALSE(entry->Has(0)) << e.name;
+            break;
+        case SkinRendering::AllSizeLevels:
+            ASSERT_TRUE(entry->Has(0)) << e.name;
+            EXPECT_EQ(entry->width, e.width) << e.name;
+            for (int level = 1; level < kImageLevels; ++level) {
+                ASSERT_TRUE(entry->Has(level)) << e.name << " " << level << " size " << t.app.geo.SizeLevels[level];
+                EXPECT_EQ(entry->Cached(level)->width, t.app.geo.SizeLevels[level]) << e.name;
+            }
+            break;
+        }
+    }
+    EXPECT_EQ(t.app.run.CentreBackSize, 152);
+    for (int k = 0; k < SkinCache::kFadeSteps; ++k)
+        EXPECT_NE(skin->Fade(k), nullptr) << k;
+    EXPECT_EQ(skin->Fade(SkinCache::kFadeSteps), nullptr);
+    EXPECT_EQ(skin->Fade(-1), nullptr);
+    EXPECT_NE(skin->BackBrush(), nullptr);
+    EXPECT_NE(skin->ClearBrush(), nullptr);
+    gdip::ARGB colour = 0;
+    gdip::GdipGetSolidFillColor(static_cast<gdip::GpSolidFill*>(skin->BackBrush()), &colour);
+    EXPECT_EQ(colour, t.app.run.BackColorArgb);
+    gdip::GdipGetSolidFillColor(static_cast<gdip::GpSolidFill*>(skin->ClearBrush()), &colour);
+    EXPECT_EQ(colour, 0x00FFFFFFu);
+    // No centre picture of its own: the logo at 128 x 128.
+    ASSERT_TRUE(images->HasEntry(0, 0));
+    EXPECT_EQ(images->Store().Find(0)->width, 128);
+    EXPECT_EQ(images->Store().Find(0)->height, 128);
+}
+
+TEST_F(ImageCacheTest, CentreUsesItsOwnPictureScaledTo128) {
+    test::TestApp t;
+    t.app.store.Items[0].IconPath = "  " + redPng + "  ";
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader(), [](int) {});
+    const ImageLevels* centre = images->Store().Find(0);
+    ASSERT_TRUE(centre && centre->Has(0));
+    EXPECT_EQ(centre->width, 128);
+    EXPECT_EQ(centre->height, 128);
+    EXPECT_EQ(test::PixelOf(centre->image.get(), 64, 64), 0xFFFF0000u);
+    EXPECT_EQ(t.app.store.Items[0].IconPath.Peek(), redPng);
+}
+
+TEST_F(ImageCacheTest, ItemsAreBuiltTemplatesFirst) {
+    test::TestApp t;
+    std::vector<int> order;
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader(), [&](int item) { order.push_back(item); });
+    std::vector<int> expected{39, 40, 41, 42};
+    for (int i = 1; i <= t.app.store.LastItem(); ++i)
+        if (i < 39 || i > 42)
+            expected.push_back(i);
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(ImageCacheTest, WithoutABuilderItemsGetTheirPictureFile) {
+    test::TestApp t;
+    t.app.store.Items[5].Kind = kind::Shortcut;
+    t.app.store.Items[5].IconPath = redPng;
+    t.app.store.Items[6].Kind = kind::Shortcut;
+    t.app.store.Items[6].IconPath = TempPath("qor-missing.png");
+    t.app.store.Items[7].Kind = kind::Free;
+    t.app.store.Items[7].IconPath = redPng;
+    t.app.store.Items[70].Kind = kind::Shortcut;
+    t.app.store.Items[70].IconPath = redPng;
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader());
+    EXPECT_TRUE(images->HasEntry(5, 1));
+    EXPECT_TRUE(images->HasEntry(5, 0));
+    EXPECT_EQ(images->Store().Find(5)->Cached(1)->width, 48);
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_FALSE(images->HasEntry(7, 0));
+
+    // The rest size changes: backdrop and items 1..64 re-rendered, the others left.
+    t.app.geo.SizeLevels[1] = 40;
+    RebuildSizeLevel(t.app, *skin, *images, 1);
+    EXPECT_EQ(skin->Store().Find(skin::BackSelectColor)->Cached(1)->width, 40);
+    EXPECT_EQ(skin->Store().Find(skin::BackSelectColor)->Cached(2)->width, 64);
+    EXPECT_EQ(images->Store().Find(5)->Cached(1)->width, 40);
+    EXPECT_EQ(images->Store().Find(70)->Cached(1)->width, 48);
+    EXPECT_FALSE(images->HasEntry(6, 1));
+
+    ReleaseImages(*skin, *images);
+    for (int index : {0, 5, 70})
+        for (int level = 0; level < kImageLevels; ++level)
+            EXPECT_FALSE(images->HasEntry(index, level)) << index << " " << level;
+    for (int element = 0; element < SkinCache::kElements; ++element)
+        for (int level = 0; level < kImageLevels; ++level)
+            EXPECT_FALSE(skin->Store().Find(element)->Has(level));
+    EXPECT_EQ(skin->Fade(0), nullptr);
+    EXPECT_EQ(skin->BackBrush(), nullptr);
+}
+
+TEST_F(ImageCacheTest, MissingOrDamagedSkinIsSkipped) {
+    test::TestApp t;
+    SkinReader noBorder = [](const std::string& name) -> std::optional<Bytes> {
+        if (name == "BORDER")
+            return std::nullopt;
+        return ReadHostFile(SkinFile(name));
+    };
+    LoadSkinImages(t.app, *skin, *images, noBorder, [](int) {});
+    EXPECT_EQ(t.app.run.CentreBackSize, 152);
+    EXPECT_FALSE(skin->Store().Find(skin::Border)->Has(0));
+    EXPECT_TRUE(skin->Store().Find(skin::BackSelectColor)->Has(1));
+
+    test::TestApp damaged;
+    SkinReader garbage = [](const std::string&) -> std::optional<Bytes> { return Bytes(100, 0x42); };
+    LoadSkinImages(damaged.app, *skin, *images, garbage, [](int) {});
+    for (int element = 0; element < SkinCache::kElements; ++element)
+        EXPECT_FALSE(skin->Store().Find(element)->Has(0));
+    EXPECT_FALSE(images->HasEntry(0, 0)); // neither a centre picture nor a readable logo
+    EXPECT_NE(skin->Fade(4), nullptr);     // the rest of the load still ran
+
+    // The program's own resources: this test program carries none, so nothing is found.
+    EXPECT_FALSE(ResourceSkinReader(GetModuleHandleA(nullptr))("BORDER"));
+}
+
+} // namespace
+} // namespace qor

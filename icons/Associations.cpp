@@ -59,7 +59,8 @@ std::string ProgramOfCommand(AppState& app, const std::string& command) {
 
 // One pass of the file-type look-up under one classes root ("HKEY_CLASSES_ROOT\" or
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Classes\"). Nothing when the root says nothing about the type.
-std::optional<IconLocation> FindIconUnder(AppState& app, const std::string& root, const std::string& extension) {
+std::optional<IconLocation> FindIconUnder(AppState& app, const std::string& root,
+                                          const std::string& extension) {
     IRegistry& reg = *app.sys.reg;
     const std::string className = ReadRegistryText(reg, root + extension, "");
     std::string iconText;
@@ -108,8 +109,9 @@ std::string FindDefaultProgram(AppState& app, int scheme) {
     IRegistry& reg = *app.sys.reg;
     const std::string name = scheme == 0 ? "http" : "mailto";
     const std::string className = ReadRegistryText(
-        reg, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\" + name +
-                 "\\UserChoice",
+        reg,
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\" + name +
+            "\\UserChoice",
         "Progid");
     std::string command;
     if (!className.empty())

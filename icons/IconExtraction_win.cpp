@@ -106,8 +106,8 @@ std::optional<Bytes> ReadFileBytes(const std::string& path, std::size_t maxBytes
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
         return std::nullopt;
-    const auto wanted = static_cast<uint64_t>(size.QuadPart) < maxBytes ? static_cast<std::size_t>(size.QuadPart)
-                                                                         : maxBytes;
+    const auto wanted =
+        static_cast<uint64_t>(size.QuadPart) < maxBytes ? static_cast<std::size_t>(size.QuadPart) : maxBytes;
     Bytes bytes(wanted);
     std::size_t done = 0;
     while (done < wanted) {
@@ -235,7 +235,8 @@ ResourceModule LoadForResources(const std::string& file) {
         return {};
     // Image resource data files run no code of the file and resolve nothing; the older mapping
     // without import resolution comes next, and a plain load only when both fail.
-    if (HMODULE m = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+    if (HMODULE m =
+            LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
         return ResourceModule(m);
     if (HMODULE m = LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
         return ResourceModule(m);
@@ -278,8 +279,8 @@ bool IconDataToPng(ByteView image, int width, int height, const std::string& png
     Bytes safe = SafeIconImage(image);
     if (safe.empty())
         return false;
-    IconHandle icon(CreateIconFromResourceEx(safe.data(), static_cast<DWORD>(safe.size()), TRUE, kIconFormatVersion,
-                                             0, 0, kIconLoadFlags));
+    IconHandle icon(CreateIconFromResourceEx(safe.data(), static_cast<DWORD>(safe.size()), TRUE,
+                                             kIconFormatVersion, 0, 0, kIconLoadFlags));
     if (!icon)
         return false;
     gdip::Image out;
@@ -326,7 +327,8 @@ int WinIconTools::ExtractResourceIcon(const std::string& file, int index, const 
         group = IconGroupNameFromIndex(index);
     } else {
         IconGroupNamePicker picker(index);
-        EnumResourceNamesA(module.get(), MAKEINTRESOURCEA(14), CollectGroupName, reinterpret_cast<LONG_PTR>(&picker));
+        EnumResourceNamesA(module.get(), MAKEINTRESOURCEA(14), CollectGroupName,
+                           reinterpret_cast<LONG_PTR>(&picker));
         group = picker.Result();
     }
     if (!group)
@@ -382,8 +384,8 @@ int WinIconTools::ConvertIconFile(const std::string& iconFile, const std::string
     return IconDataToPng(data, plan.width, plan.height, pngPath, plan.keepAlpha) ? 1 : 0;
 }
 
-int WinIconTools::ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale, int width,
-                                 int height) {
+int WinIconTools::ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale,
+                                 int width, int height) {
     return qor::ImageFileToPng(source, pngPath, rescale, width, height);
 }
 
@@ -426,7 +428,8 @@ std::string WinIconTools::GetVersionString(const std::string& file, int keyNumbe
     if (raw.empty())
         return {};
     const auto* wide = reinterpret_cast<const wchar_t*>(raw.data());
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(raw.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(raw.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(raw.size()), out.data(), n, nullptr, nullptr);

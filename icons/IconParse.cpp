@@ -10,12 +10,16 @@ namespace qor {
 namespace {
 
 // Little-endian reads; callers check the range first.
-uint16_t U16(ByteView b, std::size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint16_t U16(ByteView b, std::size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 uint32_t U32(ByteView b, std::size_t at) {
     return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
            (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
-bool Fits(ByteView b, std::size_t at, std::size_t length) { return at <= b.size() && length <= b.size() - at; }
+bool Fits(ByteView b, std::size_t at, std::size_t length) {
+    return at <= b.size() && length <= b.size() - at;
+}
 
 } // namespace
 
@@ -72,9 +76,13 @@ void IconGroupNamePicker::Add(const std::string& name) {
     ++m_counter;
 }
 
-std::optional<std::string> IconGroupNamePicker::Result() const { return m_chosen ? m_chosen : m_last; }
+std::optional<std::string> IconGroupNamePicker::Result() const {
+    return m_chosen ? m_chosen : m_last;
+}
 
-std::string ResourceIdName(uint32_t id) { return std::to_string(id); }
+std::string ResourceIdName(uint32_t id) {
+    return std::to_string(id);
+}
 
 std::optional<std::string> IconGroupNameFromIndex(int32_t negativeIndex) {
     const int64_t id = -static_cast<int64_t>(negativeIndex);
@@ -243,7 +251,8 @@ std::string_view VersionKey(int number) {
 
 std::string VersionSubBlockPath(uint16_t language, uint16_t codePage, std::string_view key) {
     char pair[16];
-    std::snprintf(pair, sizeof pair, "%04X%04X", static_cast<unsigned>(language), static_cast<unsigned>(codePage));
+    std::snprintf(pair, sizeof pair, "%04X%04X", static_cast<unsigned>(language),
+                  static_cast<unsigned>(codePage));
     std::string path = "\\StringFileInfo\\";
     path += pair;
     path += '\\';

@@ -131,8 +131,8 @@ IconFilePlan PlanIconFileConversion(ByteView file);
 
 // Key names of the version resource's string table by number.
 inline constexpr std::array<std::string_view, 12> kVersionKeys{
-    "Comments",       "InternalName",   "ProductName",     "CompanyName",  "LegalCopyright", "ProductVersion",
-    "FileDescription", "LegalTrademarks", "PrivateBuild", "FileVersion",  "OriginalFilename", "SpecialBuild",
+    "Comments",        "InternalName",    "ProductName",  "CompanyName", "LegalCopyright",   "ProductVersion",
+    "FileDescription", "LegalTrademarks", "PrivateBuild", "FileVersion", "OriginalFilename", "SpecialBuild",
 };
 constexpr int kFileDescriptionKey = 6;
 

@@ -44,7 +44,8 @@ gdip::Image DrawIntoArgb(GpImage* source, int srcWidth, int srcHeight, int width
     return target;
 }
 
-int ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale, int width, int height) {
+int ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale, int width,
+                   int height) {
     if (source.empty() || pngPath.empty())
         return 0;
     GpBitmap* raw = nullptr;
@@ -61,7 +62,8 @@ int ImageFileToPng(const std::string& source, const std::string& pngPath, bool r
     if (rescale || samePath) {
         const int outW = rescale ? width : static_cast<int>(w);
         const int outH = rescale ? height : static_cast<int>(h);
-        gdip::Image scaled = DrawIntoArgb(working.get(), static_cast<int>(w), static_cast<int>(h), outW, outH);
+        gdip::Image scaled =
+            DrawIntoArgb(working.get(), static_cast<int>(w), static_cast<int>(h), outW, outH);
         if (!scaled)
             return 0;
         working = std::move(scaled);

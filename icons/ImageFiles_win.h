@@ -20,6 +20,7 @@ gdip::Image DrawIntoArgb(Gdiplus::GpImage* source, int srcWidth, int srcHeight, 
 
 // Any picture GDI+ reads (PNG, BMP, JPEG, GIF, ICO...) saved as PNG at `pngPath`, rescaled to
 // width x height (aspect ratio not kept) when asked. 1 when a PNG was written, 0 otherwise.
-int ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale, int width, int height);
+int ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale, int width,
+                   int height);
 
 } // namespace qor

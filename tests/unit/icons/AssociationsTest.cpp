@@ -37,9 +37,15 @@ TEST_F(Associations, ClassIdentifierIconComesFirst) {
 
 TEST_F(Associations, IconIndexTexts) {
     const std::pair<const char*, int32_t> table[] = {
-        {"c:\\a.dll,3", 3},          {"c:\\a.dll,-7", -7},          {"c:\\a.dll,abc", 0},
-        {"c:\\a.dll,", 0},           {"c:\\a.dll,12x", 12},         {"c:\\a.dll,2147483647", 2147483647},
-        {"c:\\a.dll,-2147483648", INT32_MIN}, {"c:\\a.dll,99999999999", 0}, {"c:\\a.dll,1,2", 1},
+        {"c:\\a.dll,3", 3},
+        {"c:\\a.dll,-7", -7},
+        {"c:\\a.dll,abc", 0},
+        {"c:\\a.dll,", 0},
+        {"c:\\a.dll,12x", 12},
+        {"c:\\a.dll,2147483647", 2147483647},
+        {"c:\\a.dll,-2147483648", INT32_MIN},
+        {"c:\\a.dll,99999999999", 0},
+        {"c:\\a.dll,1,2", 1},
     };
     Classes(".t", "tfile");
     for (const auto& [text, index] : table) {

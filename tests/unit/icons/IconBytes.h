@@ -118,8 +118,12 @@ inline ByteVec IconFile(const std::vector<FileImage>& images) {
 }
 
 // The offset field of directory entry `index` of an ".ico" file.
-inline std::size_t IcoOffsetField(std::size_t index) { return 6 + 16 * index + 12; }
-inline std::size_t IcoSizeField(std::size_t index) { return 6 + 16 * index + 8; }
+inline std::size_t IcoOffsetField(std::size_t index) {
+    return 6 + 16 * index + 12;
+}
+inline std::size_t IcoSizeField(std::size_t index) {
+    return 6 + 16 * index + 8;
+}
 
 inline void PutText16(ByteVec& b, const std::u16string& text) {
     for (char16_t c : text)

@@ -42,23 +42,27 @@ protected:
 
 TEST_F(ExtractFileIconTest, ResourceModeTriesTheIconFileThenTheTarget) {
     tools.resourceResults["C:\\App\\icons.dll"] = 1;
-    EXPECT_TRUE(ExtractFileIcon(tools, fs, extract::Resource, {"  C:\\App\\icons.dll ", "C:\\App\\app.exe", -101},
-                                png + "   "));
-    EXPECT_EQ(tools.calls, (std::vector<std::string>{"resource C:\\App\\icons.dll -101 -> C:\\Cache\\7.png"}));
+    EXPECT_TRUE(ExtractFileIcon(tools, fs, extract::Resource,
+                                {"  C:\\App\\icons.dll ", "C:\\App\\app.exe", -101}, png + "   "));
+    EXPECT_EQ(tools.calls,
+              (std::vector<std::string>{"resource C:\\App\\icons.dll -101 -> C:\\Cache\\7.png"}));
 
     tools.calls.clear();
     tools.resourceResults = {{"C:\\App\\app.exe", 1}};
-    EXPECT_TRUE(ExtractFileIcon(tools, fs, extract::Resource, {"C:\\App\\icons.dll", "C:\\App\\app.exe", 2}, png));
+    EXPECT_TRUE(
+        ExtractFileIcon(tools, fs, extract::Resource, {"C:\\App\\icons.dll", "C:\\App\\app.exe", 2}, png));
     EXPECT_EQ(tools.calls, (std::vector<std::string>{"resource C:\\App\\icons.dll 2 -> C:\\Cache\\7.png",
                                                      "resource C:\\App\\app.exe 2 -> C:\\Cache\\7.png"}));
 
     tools.calls.clear();
-    EXPECT_TRUE(ExtractFileIcon(tools, fs, extract::Resource, {"C:\\Gone\\x.dll", "C:\\App\\app.exe", 0}, png));
+    EXPECT_TRUE(
+        ExtractFileIcon(tools, fs, extract::Resource, {"C:\\Gone\\x.dll", "C:\\App\\app.exe", 0}, png));
     EXPECT_EQ(tools.calls, (std::vector<std::string>{"resource C:\\App\\app.exe 0 -> C:\\Cache\\7.png"}));
 
     tools.calls.clear();
     tools.resourceResults.clear();
-    EXPECT_FALSE(ExtractFileIcon(tools, fs, extract::Resource, {"C:\\App\\icons.dll", "C:\\App\\app.exe", 0}, png));
+    EXPECT_FALSE(
+        ExtractFileIcon(tools, fs, extract::Resource, {"C:\\App\\icons.dll", "C:\\App\\app.exe", 0}, png));
     EXPECT_EQ(tools.calls.size(), 2u);
 
     tools.calls.clear();
@@ -69,9 +73,11 @@ TEST_F(ExtractFileIconTest, ResourceModeTriesTheIconFileThenTheTarget) {
 TEST_F(ExtractFileIconTest, DocumentModeNeedsTheIconFile) {
     tools.resourceResults["C:\\App\\icons.dll"] = 1;
     EXPECT_TRUE(ExtractFileIcon(tools, fs, extract::Document, {"C:\\App\\icons.dll", "", -152}, png));
-    EXPECT_EQ(tools.calls, (std::vector<std::string>{"resource C:\\App\\icons.dll -152 -> C:\\Cache\\7.png"}));
+    EXPECT_EQ(tools.calls,
+              (std::vector<std::string>{"resource C:\\App\\icons.dll -152 -> C:\\Cache\\7.png"}));
     tools.calls.clear();
-    EXPECT_FALSE(ExtractFileIcon(tools, fs, extract::Document, {"C:\\Gone\\x.dll", "C:\\App\\app.exe", 0}, png));
+    EXPECT_FALSE(
+        ExtractFileIcon(tools, fs, extract::Document, {"C:\\Gone\\x.dll", "C:\\App\\app.exe", 0}, png));
     EXPECT_TRUE(tools.calls.empty());
     tools.resourceResults.clear();
     EXPECT_FALSE(ExtractFileIcon(tools, fs, extract::Document, {"C:\\App\\icons.dll", "", 0}, png));

@@ -35,7 +35,9 @@ TEST(IconGroupChoice, TakesTheWidestThenTheDeepestEntry) {
         {"two 256 images: the deeper", {{0, 0, 8, 1}, {0, 0, 32, 2}}, 2},
         {"equal entries: the first stays", {{32, 32, 32, 5}, {32, 32, 32, 6}}, 5},
         {"wider beats deeper", {{16, 16, 32, 1}, {48, 48, 4, 2}}, 2},
-        {"bit counts outside 1..32 are left out", {{48, 48, 0, 1}, {0, 0, 64, 2}, {16, 16, 4, 3}, {32, 32, 33, 4}}, 3},
+        {"bit counts outside 1..32 are left out",
+         {{48, 48, 0, 1}, {0, 0, 64, 2}, {16, 16, 4, 3}, {32, 32, 33, 4}},
+         3},
         {"nothing usable", {{48, 48, 0, 1}, {0, 0, 64, 2}}, std::nullopt},
         {"a one-pixel 1-bit image beats the starting pseudo-entry", {{1, 1, 1, 7}}, 7},
     };
@@ -131,7 +133,8 @@ TEST(SafeIconImage, PadsShortBitmapsAndRefusesNonsense) {
     EXPECT_GE(SafeIconImage(full).size(), full.size());
     // 8-bit with its 256-entry colour table.
     const ByteVec eight = BitmapImage(16, 16, 8);
-    EXPECT_EQ(SafeIconImage(ByteVec(eight.begin(), eight.begin() + 40)).size(), 40u + 256 * 4 + (16 + 4) * 32);
+    EXPECT_EQ(SafeIconImage(ByteVec(eight.begin(), eight.begin() + 40)).size(),
+              40u + 256 * 4 + (16 + 4) * 32);
     // PNG data passes unchanged.
     const ByteVec png = PngLike(30);
     EXPECT_EQ(SafeIconImage(png), Bytes(png.begin(), png.end()));
@@ -142,16 +145,16 @@ TEST(SafeIconImage, PadsShortBitmapsAndRefusesNonsense) {
         return b;
     };
     EXPECT_TRUE(SafeIconImage(ByteVec(full.begin(), full.begin() + 39)).empty());
-    EXPECT_TRUE(SafeIconImage(with(0, 12)).empty());           // too small a header
-    EXPECT_TRUE(SafeIconImage(with(0, 0x7FFFFFFF)).empty());   // absurd header size
-    EXPECT_TRUE(SafeIconImage(with(4, 0)).empty());            // no width
-    EXPECT_TRUE(SafeIconImage(with(4, 0x80000000u)).empty());  // negative width
-    EXPECT_TRUE(SafeIconImage(with(8, 0xFFFFFFF0u)).empty());  // negative height
-    EXPECT_TRUE(SafeIconImage(with(8, 100000)).empty());       // huge height
-    EXPECT_TRUE(SafeIconImage(with(4, 257)).empty());          // wider than an icon
+    EXPECT_TRUE(SafeIconImage(with(0, 12)).empty());          // too small a header
+    EXPECT_TRUE(SafeIconImage(with(0, 0x7FFFFFFF)).empty());  // absurd header size
+    EXPECT_TRUE(SafeIconImage(with(4, 0)).empty());           // no width
+    EXPECT_TRUE(SafeIconImage(with(4, 0x80000000u)).empty()); // negative width
+    EXPECT_TRUE(SafeIconImage(with(8, 0xFFFFFFF0u)).empty()); // negative height
+    EXPECT_TRUE(SafeIconImage(with(8, 100000)).empty());      // huge height
+    EXPECT_TRUE(SafeIconImage(with(4, 257)).empty());         // wider than an icon
     EXPECT_FALSE(SafeIconImage(with(4, 256)).empty());
-    EXPECT_TRUE(SafeIconImage(with(12, 0x00070001)).empty());  // 7 bits per pixel
-    EXPECT_TRUE(SafeIconImage(with(16, 4)).empty());           // JPEG compression
+    EXPECT_TRUE(SafeIconImage(with(12, 0x00070001)).empty()); // 7 bits per pixel
+    EXPECT_TRUE(SafeIconImage(with(16, 4)).empty());          // JPEG compression
     ByteVec palette = BitmapImage(16, 16, 4);
     test::Set32(palette, 32, 17); // more colours than 4 bits hold
     EXPECT_TRUE(SafeIconImage(palette).empty());
@@ -181,24 +184,75 @@ TEST(IconFilePlan, ChoosesTheImageOfAnOrdinaryFile) {
     const Case cases[] = {
         {"single bitmap image", {{32, 32, 32, b32}}, 0, IconFileOutcome::Bitmap, 32, 32, true},
         {"later wider entry beats a smaller first image",
-         {{16, 16, 32, b16}, {32, 32, 32, b32}, {48, 48, 32, b48}}, 2, IconFileOutcome::Bitmap, 48, 48, true},
-        {"wider first image beats the entries", {{48, 48, 32, b48}, {16, 16, 32, b16}, {32, 32, 32, b32}}, 0,
-         IconFileOutcome::Bitmap, 48, 48, true},
-        {"deeper colour first, then width", {{16, 16, 4, b16x4}, {48, 48, 8, BitmapImage(48, 48, 8)}, {32, 32, 32, b32}},
-         2, IconFileOutcome::Bitmap, 32, 32, true},
-        {"32-bit first image beats an 8-bit entry of equal width", {{32, 32, 32, b32}, {32, 32, 8, b32x8}}, 0,
-         IconFileOutcome::Bitmap, 32, 32, true},
-        {"8-bit first image loses to a 32-bit entry", {{32, 32, 8, b32x8}, {32, 32, 32, b32}}, 1,
-         IconFileOutcome::Bitmap, 32, 32, true},
-        {"256-pixel PNG entry is taken at once", {{16, 16, 32, b16}, {0, 0, 32, png}, {48, 48, 32, b48}}, 1,
-         IconFileOutcome::Png, 256, 256, true},
-        {"PNG as the first image wins", {{0, 0, 32, png}, {48, 48, 32, b48}}, 0, IconFileOutcome::Png, 256, 256,
+         {{16, 16, 32, b16}, {32, 32, 32, b32}, {48, 48, 32, b48}},
+         2,
+         IconFileOutcome::Bitmap,
+         48,
+         48,
          true},
-        {"8-bit only file draws without alpha", {{32, 32, 8, b32x8}}, 0, IconFileOutcome::Bitmap, 32, 32, false},
-        {"an entry without a bit count loses to the first image's own", {{16, 16, 4, b16x4}, {32, 32, 0, b32x8}},
-         0, IconFileOutcome::Bitmap, 16, 16, false},
-        {"a 32-bit first image beats wider entries without a bit count", {{32, 32, 32, b32}, {16, 16, 0, b16x4}, {48, 48, 0, b16x4}},
-         0, IconFileOutcome::Bitmap, 32, 32, true},
+        {"wider first image beats the entries",
+         {{48, 48, 32, b48}, {16, 16, 32, b16}, {32, 32, 32, b32}},
+         0,
+         IconFileOutcome::Bitmap,
+         48,
+         48,
+         true},
+        {"deeper colour first, then width",
+         {{16, 16, 4, b16x4}, {48, 48, 8, BitmapImage(48, 48, 8)}, {32, 32, 32, b32}},
+         2,
+         IconFileOutcome::Bitmap,
+         32,
+         32,
+         true},
+        {"32-bit first image beats an 8-bit entry of equal width",
+         {{32, 32, 32, b32}, {32, 32, 8, b32x8}},
+         0,
+         IconFileOutcome::Bitmap,
+         32,
+         32,
+         true},
+        {"8-bit first image loses to a 32-bit entry",
+         {{32, 32, 8, b32x8}, {32, 32, 32, b32}},
+         1,
+         IconFileOutcome::Bitmap,
+         32,
+         32,
+         true},
+        {"256-pixel PNG entry is taken at once",
+         {{16, 16, 32, b16}, {0, 0, 32, png}, {48, 48, 32, b48}},
+         1,
+         IconFileOutcome::Png,
+         256,
+         256,
+         true},
+        {"PNG as the first image wins",
+         {{0, 0, 32, png}, {48, 48, 32, b48}},
+         0,
+         IconFileOutcome::Png,
+         256,
+         256,
+         true},
+        {"8-bit only file draws without alpha",
+         {{32, 32, 8, b32x8}},
+         0,
+         IconFileOutcome::Bitmap,
+         32,
+         32,
+         false},
+        {"an entry without a bit count loses to the first image's own",
+         {{16, 16, 4, b16x4}, {32, 32, 0, b32x8}},
+         0,
+         IconFileOutcome::Bitmap,
+         16,
+         16,
+         false},
+        {"a 32-bit first image beats wider entries without a bit count",
+         {{32, 32, 32, b32}, {16, 16, 0, b16x4}, {48, 48, 0, b16x4}},
+         0,
+         IconFileOutcome::Bitmap,
+         32,
+         32,
+         true},
     };
     for (const Case& c : cases) {
         const ByteVec file = IconFile(c.images);
@@ -257,7 +311,9 @@ TEST(IconFilePlan, DamagedFilesGiveNoIconOrStayInside) {
 
     // Too short for a directory, or no images declared.
     for (std::size_t n : {0u, 5u, 6u, 21u})
-        EXPECT_EQ(PlanIconFileConversion(ByteVec(good.begin(), good.begin() + n)).outcome, IconFileOutcome::None) << n;
+        EXPECT_EQ(PlanIconFileConversion(ByteVec(good.begin(), good.begin() + n)).outcome,
+                  IconFileOutcome::None)
+            << n;
     ByteVec none = good;
     none[4] = none[5] = 0;
     EXPECT_EQ(PlanIconFileConversion(none).outcome, IconFileOutcome::None);
@@ -294,16 +350,17 @@ TEST(IconFilePlan, DamagedFilesGiveNoIconOrStayInside) {
     EXPECT_EQ(PlanIconFileConversion(IconFile({{0, 0, 32, fakePng}})).outcome, IconFileOutcome::None);
 
     // A first image that is neither PNG nor a bitmap, with no other entry: nothing.
-    EXPECT_EQ(PlanIconFileConversion(IconFile({{32, 32, 32, ByteVec(64, 0x41)}})).outcome, IconFileOutcome::None);
+    EXPECT_EQ(PlanIconFileConversion(IconFile({{32, 32, 32, ByteVec(64, 0x41)}})).outcome,
+              IconFileOutcome::None);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Version resources
 
 TEST(VersionKeys, NumbersNameTheStringTableKeys) {
-    const char* expected[] = {"Comments",       "InternalName",    "ProductName",  "CompanyName",
-                              "LegalCopyright", "ProductVersion",  "FileDescription", "LegalTrademarks",
-                              "PrivateBuild",   "FileVersion",     "OriginalFilename", "SpecialBuild"};
+    const char* expected[] = {"Comments",       "InternalName",   "ProductName",      "CompanyName",
+                              "LegalCopyright", "ProductVersion", "FileDescription",  "LegalTrademarks",
+                              "PrivateBuild",   "FileVersion",    "OriginalFilename", "SpecialBuild"};
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(VersionKey(i), expected[i]) << i;
     EXPECT_EQ(VersionKey(kFileDescriptionKey), "FileDescription");
@@ -312,7 +369,8 @@ TEST(VersionKeys, NumbersNameTheStringTableKeys) {
 }
 
 TEST(VersionKeys, SubBlockPathOfATranslationPair) {
-    EXPECT_EQ(VersionSubBlockPath(0x0409, 0x04B0, "FileDescription"), "\\StringFileInfo\\040904B0\\FileDescription");
+    EXPECT_EQ(VersionSubBlockPath(0x0409, 0x04B0, "FileDescription"),
+              "\\StringFileInfo\\040904B0\\FileDescription");
     EXPECT_EQ(VersionSubBlockPath(0x0c0a, 0x04e4, "ProductName"), "\\StringFileInfo\\0C0A04E4\\ProductName");
     EXPECT_EQ(VersionSubBlockPath(0, 0, "Comments"), "\\StringFileInfo\\00000000\\Comments");
 }
@@ -325,9 +383,9 @@ ByteVec SampleVersionBlock() {
     test::Put16(b, 0);
     test::PutText16(b, u"FileDescription"); // type 0: not a text entry
     test::Align4(b);
-    test::VersionString(b, u"CompanyName", u"Example Corp");     // odd key length: padded
+    test::VersionString(b, u"CompanyName", u"Example Corp"); // odd key length: padded
     test::VersionString(b, u"FileDescription", u"Sample Editor");
-    test::VersionString(b, u"Comments", u"No padding here");       // even key length
+    test::VersionString(b, u"Comments", u"No padding here"); // even key length
     test::VersionString(b, u"InternalName", u"sample");
     test::VersionString(b, u"ProductNameX", u"wrong one");
     test::VersionString(b, u"LegalTrademarks", u"", false);

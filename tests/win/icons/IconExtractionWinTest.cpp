@@ -33,7 +33,9 @@ std::string SystemFolder() {
     return std::string(buffer) + "\\";
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 ByteVec ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -71,7 +73,9 @@ Picture LoadPicture(const std::string& path) {
     return p;
 }
 
-bool IsPngFile(const std::string& path) { return IsPngSignature(ReadAll(path)); }
+bool IsPngFile(const std::string& path) {
+    return IsPngSignature(ReadAll(path));
+}
 
 // A real picture saved with one of GDI+'s encoders: red on the left half, blue on the right.
 ByteVec MakePicture(const std::string& path, int width, int height, int encoderIndex) {
@@ -120,7 +124,8 @@ ByteVec TextValue(const std::u16string& text) {
 }
 
 // A version resource with one string table and the translation it announces.
-ByteVec VersionResource(const std::u16string& table, uint32_t translation, const std::u16string& description) {
+ByteVec VersionResource(const std::u16string& table, uint32_t translation,
+                        const std::u16string& description) {
     ByteVec fixed;
     test::Put32(fixed, 0xFEEF04BDu);
     test::Put32(fixed, 0x00010000u);
@@ -128,13 +133,13 @@ ByteVec VersionResource(const std::u16string& table, uint32_t translation, const
         test::Put32(fixed, i < 4 ? 0x00010000u : 0);
     ByteVec words;
     test::Put32(words, translation);
-    const ByteVec strings = VersionNode(
-        u"StringFileInfo", 1, {}, 0,
-        {VersionNode(table, 1, {}, 0,
-                     {VersionNode(u"CompanyName", 1, TextValue(u"QOR Test"), 9),
-                      VersionNode(u"FileDescription", 1, TextValue(description),
-                                  static_cast<uint16_t>(description.size() + 1)),
-                      VersionNode(u"InternalName", 1, TextValue(u"qortest"), 8)})});
+    const ByteVec strings =
+        VersionNode(u"StringFileInfo", 1, {}, 0,
+                    {VersionNode(table, 1, {}, 0,
+                                 {VersionNode(u"CompanyName", 1, TextValue(u"QOR Test"), 9),
+                                  VersionNode(u"FileDescription", 1, TextValue(description),
+                                              static_cast<uint16_t>(description.size() + 1)),
+                                  VersionNode(u"InternalName", 1, TextValue(u"qortest"), 8)})});
     const ByteVec vars = VersionNode(u"VarFileInfo", 1, {}, 0, {VersionNode(u"Translation", 0, words, 4)});
     return VersionNode(u"VS_VERSION_INFO", 0, fixed, static_cast<uint16_t>(fixed.size()), {strings, vars});
 }
@@ -200,8 +205,9 @@ protected:
         ASSERT_TRUE(MakeExecutable(Bare(), {}));
         // A version block whose string table does not match its translation: only the raw
         // search finds the description.
-        ASSERT_TRUE(MakeExecutable(Mismatched(), {{16, 1, VersionResource(u"040704E4", 0x04B00409u,
-                                                                             u"Found Without Translation")}}));
+        ASSERT_TRUE(MakeExecutable(
+            Mismatched(),
+            {{16, 1, VersionResource(u"040704E4", 0x04B00409u, u"Found Without Translation")}}));
     }
     static void TearDownTestSuite() {
         WIN32_FIND_DATAA found;
@@ -337,7 +343,8 @@ TEST_F(IconExtractionWin, FileDescriptionOfProgramsWithAndWithoutVersion) {
     // A program of the system with a version resource has its own description.
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
-    EXPECT_NE(tools.GetVersionString(std::string(windows) + "\\regedit.exe", 6).find("Registry"), std::string::npos);
+    EXPECT_NE(tools.GetVersionString(std::string(windows) + "\\regedit.exe", 6).find("Registry"),
+              std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -488,7 +495,8 @@ TEST_F(IconExtractionWin, IconDataWithAndWithoutAlpha) {
 
 TEST_F(IconExtractionWin, IconHandleBecomesAnArgbBitmap) {
     ByteVec image = test::BitmapImage(32, 32, 32, 0x80FF0000u);
-    IconHandle icon(CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x30000, 0, 0, 0));
+    IconHandle icon(
+        CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x30000, 0, 0, 0));
     ASSERT_TRUE(icon);
     gdip::Image bitmap = IconToBitmap(icon.get());
     ASSERT_TRUE(bitmap);

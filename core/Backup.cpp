@@ -108,14 +108,17 @@ bool IsEmbedded(const std::string& cleanedPath, const std::string& sysIconsFolde
 
 std::string Lower(const std::string& s) { return ToLowerAscii(s); }
 
+// A restored picture is written without a flush of its own: a restore may carry a thousand of
+// them, and a flush each would keep the hourglass up for seconds. A picture lost to a power cut
+// right after a restore only shows its template until it is rebuilt; the menu file itself is
+// flushed.
 bool WriteSpan(IFileSystem& fs, const std::string& path, ByteSpan bytes) {
     auto file = fs.Create(path);
     if (!file)
         return false;
     const bool written = bytes.empty() || file->Write(bytes.data(), bytes.size());
-    const bool flushed = written && file->Flush();
     const bool closed = file->Close();
-    return written && flushed && closed;
+    return written && closed;
 }
 
 // Cached pictures ("*.png" files of the icon cache folder), as full paths.

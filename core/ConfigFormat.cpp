@@ -1,5 +1,6 @@
 #include "core/ConfigFormat.h"
 
+#include <cstring>
 #include <set>
 
 namespace qor {
@@ -124,6 +125,30 @@ std::optional<DockSettings> ParseSettings(ByteSpan bytes) {
 
 // --- Menu file -------------------------------------------------------------------------------
 
+namespace {
+
+// Little-endian stores at a pointer that advances; the caller has sized the buffer.
+struct RecordWriter {
+    uint8_t* p;
+    void U8(uint8_t v) { *p++ = v; }
+    void I16(int16_t v) {
+        const auto u = static_cast<uint16_t>(v);
+        *p++ = static_cast<uint8_t>(u & 0xFF);
+        *p++ = static_cast<uint8_t>(u >> 8);
+    }
+    void I32(int32_t v) {
+        const auto u = static_cast<uint32_t>(v);
+        for (int k = 0; k < 4; ++k)
+            *p++ = static_cast<uint8_t>((u >> (8 * k)) & 0xFF);
+    }
+    template <std::size_t N> void Text(const FixedText<N>& field) {
+        std::memcpy(p, field.bytes.data(), N);
+        p += N;
+    }
+};
+
+} // namespace
+
 void AppendGroupRecord(Bytes& out, const DockGroup& group) {
     if (group.Members.empty()) {
         // An array that was never created: dimension count 0, no bounds, no elements.
@@ -132,26 +157,32 @@ void AppendGroupRecord(Bytes& out, const DockGroup& group) {
         PutI16(out, 1);
         PutI32(out, static_cast<int32_t>(group.Members.size()));
         PutI32(out, 0); // lower bound
+        const std::size_t at = out.size();
+        out.resize(at + 4 * group.Members.size());
+        RecordWriter w{out.data() + at};
         for (int32_t m : group.Members)
-            PutI32(out, m);
+            w.I32(m);
     }
     PutI32(out, group.Count);
 }
 
 void AppendItemRecord(Bytes& out, const DockItem& item) {
-    PutI32(out, item.Kind);
-    PutU8(out, item.Category);
-    PutI16(out, item.IsSystem);
-    PutI32(out, item.Param);
-    PutI16(out, item.Spare);
-    PutI32(out, item.IconRef);
-    PutText(out, item.Target);
-    PutText(out, item.Title);
-    PutText(out, item.LargeIconPath);
-    PutText(out, item.IconPath);
-    PutText(out, item.TargetPath);
-    PutText(out, item.Arguments);
-    PutI32(out, item.RunMode);
+    const std::size_t at = out.size();
+    out.resize(at + kItemRecordSize);
+    RecordWriter w{out.data() + at};
+    w.I32(item.Kind);
+    w.U8(item.Category);
+    w.I16(item.IsSystem);
+    w.I32(item.Param);
+    w.I16(item.Spare);
+    w.I32(item.IconRef);
+    w.Text(item.Target);
+    w.Text(item.Title);
+    w.Text(item.LargeIconPath);
+    w.Text(item.IconPath);
+    w.Text(item.TargetPath);
+    w.Text(item.Arguments);
+    w.I32(item.RunMode);
 }
 
 bool ReadItemRecord(ByteReader& in, DockItem& item) {

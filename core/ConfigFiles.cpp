@@ -16,6 +16,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "core/Text.h"
+#include "icons/IconResolve.h"
 
 namespace qor {
 
@@ -148,23 +149,6 @@ std::optional<T> LoadWithRecovery(AppState& app, const std::string& file, const 
         app.sys.trace->Line("Recovered " + FileNameOf(file) + " from its .bak copy" +
                             (restored ? "" : " (the file could not be rewritten)"));
     return value;
-}
-
-// The " (Full)" / " (Empty)" suffix of a group's caption. Icon resolution owns the shared
-// version of this rule; the store only needs it here while loading.
-void UpdateGroupTitleSuffix(Store& store, int g) {
-    DockItem& item = store.Items[static_cast<std::size_t>(g)];
-    std::string title = item.Title.Peek();
-    if (EndsWith(title, " (Full)"))
-        title.resize(title.size() - 7);
-    else if (EndsWith(title, " (Empty)"))
-        title.resize(title.size() - 8);
-    const int count = store.Groups[static_cast<std::size_t>(g)].Count;
-    if (count > 0 && (count == kGroupCapacity || count == kAllProgramsCapacity))
-        title += " (Full)";
-    else if (count <= 0)
-        title += " (Empty)";
-    item.Title = title;
 }
 
 bool IsGroupKind(int32_t k) { return k == kind::Group || k == kind::AllPrograms; }
@@ -359,7 +343,7 @@ bool LoadMenu(AppState& app) {
         const int32_t count = store.Groups[static_cast<std::size_t>(g)].Count;
         // A repaired count must show in the caption of a group too.
         if (stored > 1 || (stored != count && IsGroupKind(store.Items[static_cast<std::size_t>(g)].Kind)))
-            UpdateGroupTitleSuffix(store, g);
+            UpdateGroupTitle(app, g);
     }
     if (Tracing(app) && image->repairs > 0)
         app.sys.trace->Line("LoadMenu: " + std::to_string(image->repairs) + " damaged values repaired");

@@ -26,11 +26,19 @@ bool Exists(AppState& app, std::string path) {
     return app.sys.fs && PathExists(path, *app.sys.fs);
 }
 
-// The environment-expanding existence test; `path` receives the expanded text.
+// The environment-expanding existence test; `path` receives the cleaned text, or the expanded
+// text when only that exists. A path that exists as written is never rewritten.
 bool ExistsExpanded(AppState& app, std::string& path) {
+    path = CleanString(path);
+    if (Exists(app, path))
+        return true;
     if (!app.sys.fs || !app.sys.sys)
         return false;
-    return PathExists(path, true, *app.sys.sys, *app.sys.fs, app.paths);
+    std::string expanded = path;
+    if (!PathExists(expanded, true, *app.sys.sys, *app.sys.fs, app.paths))
+        return false;
+    path = expanded;
+    return true;
 }
 
 bool IsFolder(AppState& app, const std::string& path) {

@@ -10,22 +10,32 @@ namespace qor {
 namespace {
 
 // The normalised existence test (quotes, doubled backslashes and environment references
-// handled); `path` receives the normalised text.
+// handled). `path` receives the cleaned text, or the normalised text when only that exists: a
+// path that exists as written is never rewritten.
 bool ExistsNormalised(AppState& app, std::string& path) {
-    if (!app.sys.fs || !app.sys.sys)
+    if (!app.sys.fs)
         return false;
-    return PathExists(path, true, *app.sys.sys, *app.sys.fs, app.paths);
+    if (PathExists(path, *app.sys.fs))
+        return true;
+    if (!app.sys.sys)
+        return false;
+    std::string normalised = path;
+    if (!PathExists(normalised, true, *app.sys.sys, *app.sys.fs, app.paths))
+        return false;
+    path = normalised;
+    return true;
 }
 
 // A location that only exists once normalised (an icon location written with %SystemRoot%, say)
 // is handed back in its normalised form so that later plain existence tests see the file.
 void PreferExistingForm(AppState& app, std::string& path) {
-    std::string plain = path;
-    if (!app.sys.fs || PathExists(plain, *app.sys.fs))
-        return;
-    std::string normalised = path;
-    if (ExistsNormalised(app, normalised))
-        path = normalised;
+    std::string candidate = path;
+    if (ExistsNormalised(app, candidate))
+        path = candidate;
+}
+
+bool HasTargetOrIcon(const ShellLinkInfo& info) {
+    return !CleanString(info.target).empty() || !CleanString(info.iconFile).empty();
 }
 
 bool TargetOrIconExists(AppState& app, ShellLinkInfo& info) {
@@ -57,11 +67,12 @@ int ResolveShellLink(AppState& app, const std::string& linkPath, ShellLinkInfo& 
             return 1;
     }
     // The scripting host reads some links the shell's object cannot (and the other way round).
-    if (auto second = shell->ReadShellLink(linkPath, LinkWay::ScriptHost)) {
+    // An object that read nothing at all (Wine's scripting host hands back a blank shortcut
+    // instead of loading the file) does not wipe out what the first way found.
+    auto second = shell->ReadShellLink(linkPath, LinkWay::ScriptHost);
+    if (second && (HasTargetOrIcon(*second) || !HasTargetOrIcon(out)))
         out = *second;
-        return TargetOrIconExists(app, out) ? 1 : 0;
-    }
-    return 0;
+    return TargetOrIconExists(app, out) ? 1 : 0;
 }
 
 LinkResult FillLinkResult(AppState& app, const std::string& path) {

@@ -1,0 +1,305 @@
+#include "platform/Shell_win.h"
+
+#include <windows.h>
+
+#include <msi.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace qor {
+
+namespace {
+
+constexpr DWORD kTextBuffer = 1024;
+constexpr INSTALLSTATE kInstalledLocally = INSTALLSTATE_LOCAL; // 3
+
+// One reference of a COM interface, released when the owner goes.
+template <class T> class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    ~ComPtr() { Reset(); }
+    void Reset() noexcept {
+        if (m_p)
+            m_p->Release();
+        m_p = nullptr;
+    }
+    T* get() const noexcept { return m_p; }
+    T* operator->() const noexcept { return m_p; }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+    // For the out-parameter of CoCreateInstance, QueryInterface and the like.
+    T** Put() noexcept {
+        Reset();
+        return &m_p;
+    }
+    void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
+
+private:
+    T* m_p = nullptr;
+};
+
+// COM for the calling thread for the length of one call. The GUI thread normally has COM (OLE)
+// already; CoInitializeEx then only counts a reference, and a thread in another apartment
+// mode keeps its mode (RPC_E_CHANGED_MODE: COM is usable, nothing to undo).
+class ComScope {
+public:
+    ComScope() noexcept {
+        const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        m_owned = SUCCEEDED(hr);
+        m_usable = m_owned || hr == RPC_E_CHANGED_MODE;
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    ~ComScope() {
+        if (m_owned)
+            CoUninitialize();
+    }
+    bool Usable() const noexcept { return m_usable; }
+
+private:
+    bool m_owned = false;
+    bool m_usable = false;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text)
+        : m_b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(m_b); }
+    BSTR get() const noexcept { return m_b; }
+
+private:
+    BSTR m_b;
+};
+
+class Variant {
+public:
+    Variant() noexcept { VariantInit(&v); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&v); }
+    VARIANT v;
+};
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(const wchar_t* text, int length) {
+    if (!text || length <= 0)
+        return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, text, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string FromBuffer(const char* buffer) {
+    return std::string(buffer);
+}
+
+bool EndsWithUrl(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return tail == ".URL";
+}
+
+// An internet shortcut is a small INI file; its own fields stand in for the link object's.
+std::optional<ShellLinkInfo> ReadInternetShortcut(const std::string& path) {
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    char buffer[kTextBuffer] = {};
+    ShellLinkInfo info;
+    GetPrivateProfileStringA("InternetShortcut", "URL", "", buffer, kTextBuffer, path.c_str());
+    info.target = FromBuffer(buffer);
+    GetPrivateProfileStringA("InternetShortcut", "IconFile", "", buffer, kTextBuffer, path.c_str());
+    info.iconFile = FromBuffer(buffer);
+    info.iconIndex =
+        static_cast<int32_t>(GetPrivateProfileIntA("InternetShortcut", "IconIndex", 0, path.c_str()));
+    info.windowStyle = static_cast<int32_t>(
+        GetPrivateProfileIntA("InternetShortcut", "ShowCommand", SW_SHOWNORMAL, path.c_str()));
+    if (info.target.empty() && info.iconFile.empty())
+        return std::nullopt;
+    return info;
+}
+
+// The shell's own link object: IShellLinkA loaded through IPersistFile.
+std::optional<ShellLinkInfo> ReadWithShellLink(const std::string& path) {
+    if (EndsWithUrl(path))
+        return ReadInternetShortcut(path);
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.PutVoid())))
+        return std::nullopt;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
+        return std::nullopt;
+    const std::wstring wide = Widen(path);
+    if (FAILED(file->Load(wide.c_str(), STGM_READ)))
+        return std::nullopt;
+
+    ShellLinkInfo info;
+    char buffer[kTextBuffer] = {};
+    // Each field is read on its own; one that fails stays empty.
+    if (SUCCEEDED(link->GetPath(buffer, kTextBuffer, nullptr, 0)))
+        info.target = FromBuffer(buffer);
+    buffer[0] = '\0';
+    int index = 0;
+    if (SUCCEEDED(link->GetIconLocation(buffer, kTextBuffer, &index))) {
+        info.iconFile = FromBuffer(buffer);
+        info.iconIndex = index;
+    }
+    buffer[0] = '\0';
+    if (SUCCEEDED(link->GetArguments(buffer, kTextBuffer)))
+        info.arguments = FromBuffer(buffer);
+    buffer[0] = '\0';
+    if (SUCCEEDED(link->GetWorkingDirectory(buffer, kTextBuffer)))
+        info.workingDirectory = FromBuffer(buffer);
+    int show = 0;
+    if (SUCCEEDED(link->GetShowCmd(&show)))
+        info.windowStyle = show;
+    buffer[0] = '\0';
+    if (SUCCEEDED(link->GetDescription(buffer, kTextBuffer)))
+        info.description = FromBuffer(buffer);
+    return info;
+}
+
+// One property of an automation object, as text (numbers are converted).
+std::string GetTextProperty(IDispatch* object, const wchar_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+        return {};
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    Variant result;
+    if (FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result.v,
+                              nullptr, nullptr)))
+        return {};
+    if (FAILED(VariantChangeType(&result.v, &result.v, 0, VT_BSTR)) || !result.v.bstrVal)
+        return {};
+    return Narrow(result.v.bstrVal, static_cast<int>(SysStringLen(result.v.bstrVal)));
+}
+
+// The scripting host: CreateObject("WScript.Shell").CreateShortcut(path) and its properties.
+std::optional<ShellLinkInfo> ReadWithScriptHost(const std::string& path) {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"WScript.Shell", &clsid)))
+        return std::nullopt;
+    ComPtr<IDispatch> shell;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                shell.PutVoid())))
+        return std::nullopt;
+    LPOLESTR method[] = {const_cast<LPOLESTR>(L"CreateShortcut")};
+    DISPID id = 0;
+    if (FAILED(shell->GetIDsOfNames(IID_NULL, method, 1, LOCALE_USER_DEFAULT, &id)))
+        return std::nullopt;
+    Bstr argument(Widen(path));
+    Variant arg;
+    arg.v.vt = VT_BSTR;
+    arg.v.bstrVal = argument.get();
+    DISPPARAMS params = {&arg.v, nullptr, 1, 0};
+    Variant result;
+    const HRESULT hr = shell->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result.v,
+                                     nullptr, nullptr);
+    arg.v.vt = VT_EMPTY; // the string belongs to `argument`
+    if (FAILED(hr) || result.v.vt != VT_DISPATCH || !result.v.pdispVal)
+        return std::nullopt;
+    IDispatch* shortcut = result.v.pdispVal; // owned by `result`
+
+    ShellLinkInfo info;
+    info.target = GetTextProperty(shortcut, L"TargetPath");
+    SplitIconLocation(GetTextProperty(shortcut, L"IconLocation"), info.iconFile, info.iconIndex);
+    info.arguments = GetTextProperty(shortcut, L"Arguments");
+    info.workingDirectory = GetTextProperty(shortcut, L"WorkingDirectory");
+    info.windowStyle = static_cast<int32_t>(std::atoi(GetTextProperty(shortcut, L"WindowStyle").c_str()));
+    info.description = GetTextProperty(shortcut, L"Description");
+    return info;
+}
+
+} // namespace
+
+std::string WinShell::ResolveInstallerShortcut(const std::string& linkPath) {
+    char product[39] = {};
+    char feature[MAX_FEATURE_CHARS + 1] = {};
+    char component[39] = {};
+    if (MsiGetShortcutTargetA(linkPath.c_str(), product, feature, component) != ERROR_SUCCESS)
+        return {};
+    char path[kTextBuffer] = {};
+    DWORD length = kTextBuffer;
+    if (MsiGetComponentPathA(product, component, path, &length) != kInstalledLocally)
+        return {};
+    return std::string(path, length < kTextBuffer ? length : kTextBuffer - 1);
+}
+
+std::optional<ShellLinkInfo> WinShell::ReadShellLink(const std::string& linkPath, LinkWay way) {
+    ComScope com;
+    if (!com.Usable())
+        return std::nullopt;
+    return way == LinkWay::ShellLink ? ReadWithShellLink(linkPath) : ReadWithScriptHost(linkPath);
+}
+
+int WinShell::DriveType(const std::string& root) {
+    return static_cast<int>(GetDriveTypeA(root.c_str()));
+}
+
+std::vector<std::string> WinShell::LogicalDrives() {
+    char buffer[kTextBuffer + 1] = {};
+    const DWORD n = GetLogicalDriveStringsA(kTextBuffer, buffer);
+    std::vector<std::string> roots;
+    if (n == 0 || n > kTextBuffer)
+        return roots;
+    for (const char* p = buffer; p < buffer + n && *p; p += std::strlen(p) + 1)
+        roots.emplace_back(p);
+    return roots;
+}
+
+std::optional<RecycleBinQuery> WinShell::QueryRecycleBin() {
+    // The record is 20 bytes on 32-bit Windows and padded to 24 on 64-bit; the size field must
+    // name the layout of the running build.
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof(info);
+    if (FAILED(SHQueryRecycleBinA(nullptr, &info)))
+        return std::nullopt;
+    return RecycleBinQuery{info.i64Size, info.i64NumItems};
+}
+
+void WinShell::PumpMessages() {
+    MSG msg;
+    bool quit = false;
+    int quitCode = 0;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Seen here, the request to end belongs to the main loop: post it again.
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (quit)
+        PostQuitMessage(quitCode);
+}
+
+} // namespace qor

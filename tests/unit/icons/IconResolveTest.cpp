@@ -329,6 +329,22 @@ TEST_F(Resolve, ExtensionIsTakenFromTheFileNameOnly) {
     EXPECT_EQ(LastMember(4).IconPath.Peek(), kSys + "File.png");
 }
 
+TEST_F(Resolve, APathThatExistsAsWrittenIsKeptAsWritten) {
+    // Wine names its Windows folder in lower case; such paths must reach the item unchanged.
+    app.paths.WindowsFolder = "C:\\windows\\";
+    app.paths.SystemFolder = "C:\\windows\\system32\\";
+    AddExe("C:\\windows\\system32\\notepad.exe");
+    AddPathToItem(app, "C:\\windows\\system32\\notepad.exe", 4);
+    ASSERT_EQ(Group(4).Count, 1);
+    EXPECT_EQ(LastMember(4).Target.Peek(), "C:\\windows\\system32\\notepad.exe");
+
+    // A path that only exists once its environment references are expanded is stored expanded.
+    AddExe("C:\\Windows\\regedit.exe");
+    AddPathToItem(app, "%SystemRoot%\\regedit.exe", 4);
+    ASSERT_EQ(Group(4).Count, 2);
+    EXPECT_EQ(LastMember(4).Target.Peek(), "C:\\Windows\\regedit.exe");
+}
+
 // ---- adding by slot kind ----------------------------------------------------------------------
 
 TEST_F(Resolve, ReplacingARingShortcutAsksFirst) {

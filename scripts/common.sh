@@ -1,9 +1,10 @@
 # Shared by scripts/run.sh and scripts/test.sh (sourced, not run).
 
 QOR_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-QOR_NATIVE_BUILD="$QOR_REPO/build/native"
-QOR_WIN_BUILD="$QOR_REPO/build/win"
-QOR_ARTIFACTS="$QOR_REPO/build/artifacts"
+# Build folders and artefacts; each may be moved with the variable of the same name.
+QOR_NATIVE_BUILD="${QOR_NATIVE_BUILD:-$QOR_REPO/build/native}"
+QOR_WIN_BUILD="${QOR_WIN_BUILD:-$QOR_REPO/build/win}"
+QOR_ARTIFACTS="${QOR_ARTIFACTS:-$QOR_REPO/build/artifacts}"
 QOR_JOBS=$(nproc 2>/dev/null || echo 2)
 
 qor_configure_win() {

@@ -100,7 +100,7 @@ fi
 # ---- 4. end-to-end tests -------------------------------------------------------------------
 section "4. end-to-end tests (pytest tests/e2e)"
 if ls "$QOR_REPO"/tests/e2e/test_*.py >/dev/null 2>&1; then
-    QOR_BUILD_WIN="$QOR_WIN_BUILD" QOR_ARTIFACTS="$QOR_ARTIFACTS" \
+    QOR_WIN_BUILD="$QOR_WIN_BUILD" QOR_ARTIFACTS="$QOR_ARTIFACTS" \
         /usr/bin/python3 -m pytest "$QOR_REPO/tests/e2e" -q -rfE -p no:cacheprovider \
         --junitxml="$results/e2e.xml"
     e2e_rc=$?

@@ -24,7 +24,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
-BUILD_WIN = Path(os.environ.get("QOR_BUILD_WIN", REPO / "build" / "win"))
+BUILD_WIN = Path(os.environ.get("QOR_WIN_BUILD", REPO / "build" / "win"))
 EXE = Path(os.environ.get("QOR_EXE", BUILD_WIN / "QORDesktop.exe"))
 ARTIFACTS = Path(os.environ.get("QOR_ARTIFACTS", REPO / "build" / "artifacts")) / "e2e"
 

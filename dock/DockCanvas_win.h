@@ -1,5 +1,6 @@
 // The GDI+ canvas the paint procedures draw on: a 32-bit DIB section selected into a memory
-// DC, with a GDI+ graphics object bound to it, and the text objects of the captions and letters.
+// DC, a GDI+ graphics object drawing into its pixels, and the text objects of the captions and
+// letters.
 // It knows nothing of the window: Present hands the frame to a presenter callback (the window's
 // UpdateLayeredWindow), so the same canvas serves the dock, the benchmark and the tests.
 #pragma once
@@ -79,9 +80,11 @@ private:
     // Records that the pixels of a rectangle (clipped to the canvas) changed.
     void Touch(RECT r);
 
+    // Declared in the order of their dependence, so destruction runs graphics, view, surface.
     std::unique_ptr<Surface> m_surface;
     int m_width = 0;
     int m_height = 0;
+    gdip::Image m_view; // a bitmap over the DIB's pixels
     gdip::Graphics m_graphics;
     gdip::FontFamily m_family;
     gdip::Font m_font;

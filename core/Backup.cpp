@@ -106,7 +106,9 @@ bool IsEmbedded(const std::string& cleanedPath, const std::string& sysIconsFolde
     return !cleanedPath.empty() && !StartsWith(cleanedPath, sysIconsFolder);
 }
 
-std::string Lower(const std::string& s) { return ToLowerAscii(s); }
+std::string Lower(const std::string& s) {
+    return ToLowerAscii(s);
+}
 
 // A restored picture is written without a flush of its own: a restore may carry a thousand of
 // them, and a flush each would keep the hourglass up for seconds. A picture lost to a power cut
@@ -339,7 +341,8 @@ bool ReadBackup(AppState& app, const std::string& path) {
     return true;
 }
 
-void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIcons, const ReloadHooks& hooks) {
+void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIcons,
+               const ReloadHooks& hooks) {
     Call(hooks.ReleaseImages);
     if (freshStore || recheckIcons)
         app.store.Create();
@@ -374,7 +377,8 @@ void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIc
 }
 
 void BackupConfiguration(AppState& app, const ReloadHooks& hooks) {
-    const std::string target = AskFile(app, hooks, true, "QOR Desktop - Backup Configuration", kConfigBackupName);
+    const std::string target =
+        AskFile(app, hooks, true, "QOR Desktop - Backup Configuration", kConfigBackupName);
     if (target.empty() || !ConfirmReplace(app, target))
         return;
     SaveSettings(app);

@@ -17,13 +17,13 @@ struct AppState;
 
 // What ReloadAll and the commands need from the windows. Each hook may be left empty.
 struct ReloadHooks {
-    std::function<void()> ReleaseImages;       // free the skin and item images
-    std::function<void()> LoadSkinImages;      // build them again from the store
-    std::function<bool(int)> RefreshItemIcon;  // regenerate an item's picture from its Target
-    std::function<void()> TrimWorkingSet;      // SetProcessWorkingSetSize(-1, -1)
-    std::function<void()> PumpMessages;        // let pending window messages run once
-    std::function<void(int)> DockFocus;        // the dock's DockFocus
-    std::function<void()> IniConfigData;       // refresh the settings window's controls
+    std::function<void()> ReleaseImages;      // free the skin and item images
+    std::function<void()> LoadSkinImages;     // build them again from the store
+    std::function<bool(int)> RefreshItemIcon; // regenerate an item's picture from its Target
+    std::function<void()> TrimWorkingSet;     // SetProcessWorkingSetSize(-1, -1)
+    std::function<void()> PumpMessages;       // let pending window messages run once
+    std::function<void(int)> DockFocus;       // the dock's DockFocus
+    std::function<void()> IniConfigData;      // refresh the settings window's controls
 };
 
 // One embedded picture of a shortcuts-and-icons backup.
@@ -58,7 +58,8 @@ bool WriteBackup(AppState& app, const std::string& path);
 // whole before anything is changed; a failure leaves the dock as it was.
 bool ReadBackup(AppState& app, const std::string& path);
 // Rebuilds the run-time state the way start-up does.
-void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIcons, const ReloadHooks& hooks);
+void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIcons,
+               const ReloadHooks& hooks);
 
 // The six commands of the settings window.
 void BackupConfiguration(AppState& app, const ReloadHooks& hooks);

@@ -35,9 +35,13 @@ constexpr const char* kTempSuffix = ".tmp";
 constexpr int64_t kMaxSettingsFileSize = 1 << 20;
 constexpr int64_t kMaxMenuFileSize = 64 << 20;
 
-double NowMs(AppState& app) { return app.sys.clock ? app.sys.clock->NowMs() : 0.0; }
+double NowMs(AppState& app) {
+    return app.sys.clock ? app.sys.clock->NowMs() : 0.0;
+}
 
-bool Tracing(AppState& app) { return app.sys.trace && app.sys.trace->Enabled(); }
+bool Tracing(AppState& app) {
+    return app.sys.trace && app.sys.trace->Enabled();
+}
 
 void TraceFileOp(AppState& app, const char* what, std::size_t size, bool ok, double startMs) {
     if (!Tracing(app))
@@ -114,7 +118,8 @@ std::string ChooseDataDir(AppState& app) {
 }
 
 // Writes the file through its ".bak" copy (see the top of this file).
-bool WriteThroughBackup(IFileSystem& fs, const std::string& file, const std::string& backup, const Bytes& bytes) {
+bool WriteThroughBackup(IFileSystem& fs, const std::string& file, const std::string& backup,
+                        const Bytes& bytes) {
     if (!DeleteIfExists(fs, backup))
         return false;
     if (!WriteWholeFile(fs, backup, bytes))
@@ -151,7 +156,9 @@ std::optional<T> LoadWithRecovery(AppState& app, const std::string& file, const 
     return value;
 }
 
-bool IsGroupKind(int32_t k) { return k == kind::Group || k == kind::AllPrograms; }
+bool IsGroupKind(int32_t k) {
+    return k == kind::Group || k == kind::AllPrograms;
+}
 
 template <class T> T Clamp(T v, T lo, T hi) {
     if (v > hi)
@@ -309,7 +316,9 @@ bool SaveMenuOf(AppState& app, const Store& store) {
     return ok;
 }
 
-bool SaveMenu(AppState& app) { return SaveMenuOf(app, app.store); }
+bool SaveMenu(AppState& app) {
+    return SaveMenuOf(app, app.store);
+}
 
 bool LoadMenu(AppState& app) {
     const double start = NowMs(app);
@@ -317,8 +326,8 @@ bool LoadMenu(AppState& app) {
     if (store.Items.size() < static_cast<std::size_t>(kStoredItemCount) ||
         store.Groups.size() != static_cast<std::size_t>(kGroupBound + 1))
         return false;
-    std::optional<MenuImage> image =
-        LoadWithRecovery<MenuImage>(app, app.paths.MenuFile, app.paths.MenuBackup, kMaxMenuFileSize, ParseMenu);
+    std::optional<MenuImage> image = LoadWithRecovery<MenuImage>(
+        app, app.paths.MenuFile, app.paths.MenuBackup, kMaxMenuFileSize, ParseMenu);
     if (!image) {
         TraceFileOp(app, "LoadMenu", 0, false, start);
         return false;
@@ -334,7 +343,8 @@ bool LoadMenu(AppState& app) {
     }
     // Built-in commands keep what the default catalogue made of them, except a chosen picture.
     for (int i = kFirstCommandItem; i <= kLastCommandItem; ++i)
-        store.Items[static_cast<std::size_t>(i)].LargeIconPath = image->items[static_cast<std::size_t>(i)].LargeIconPath;
+        store.Items[static_cast<std::size_t>(i)].LargeIconPath =
+            image->items[static_cast<std::size_t>(i)].LargeIconPath;
     for (int i = kFirstPoolItem; i <= kItemBound; ++i)
         store.Items[static_cast<std::size_t>(i)] = image->items[static_cast<std::size_t>(i)];
 

@@ -39,7 +39,9 @@ int32_t ByteReader::I32() {
     return static_cast<int32_t>(v);
 }
 
-void PutU8(Bytes& out, uint8_t v) { out.push_back(v); }
+void PutU8(Bytes& out, uint8_t v) {
+    out.push_back(v);
+}
 
 void PutI16(Bytes& out, int16_t v) {
     const auto u = static_cast<uint16_t>(v);

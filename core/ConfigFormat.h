@@ -23,8 +23,8 @@ using ByteSpan = std::span<const uint8_t>;
 
 constexpr std::size_t kSettingsFileSize = 564;
 constexpr std::size_t kItemRecordSize = 1297;
-constexpr std::size_t kGroupRecordSize = 162;        // an ordinary group: 37 elements
-constexpr std::size_t kAllProgramsRecordSize = 4114; // group 3: 1025 elements
+constexpr std::size_t kGroupRecordSize = 162;                        // an ordinary group: 37 elements
+constexpr std::size_t kAllProgramsRecordSize = 4114;                 // group 3: 1025 elements
 constexpr int kStoredGroupCount = kGroupBound - kFirstUserGroup + 1; // groups 3..36
 constexpr int kStoredItemCount = kItemBound + 1;                     // items 0..1024
 constexpr std::size_t kStandardMenuFileSize =
@@ -91,11 +91,11 @@ Bytes SerializeMenu(const Store& store);
 // - members 1..Count are pool items (129..1024) that are in use in `items`, each listed once
 //   across all groups; other entries are dropped and the list closed up.
 struct MenuImage {
-    std::vector<DockGroup> groups;      // groups 3..36 at positions 0..33
-    std::vector<int32_t> storedCounts;  // Count as read, before any repair
-    std::vector<DockItem> items;        // items 0..1024
-    std::size_t size = 0;               // bytes the records took
-    int repairs = 0;                    // values that had to be changed
+    std::vector<DockGroup> groups;     // groups 3..36 at positions 0..33
+    std::vector<int32_t> storedCounts; // Count as read, before any repair
+    std::vector<DockItem> items;       // items 0..1024
+    std::size_t size = 0;              // bytes the records took
+    int repairs = 0;                   // values that had to be changed
 
     DockGroup& Group(int g) { return groups[static_cast<std::size_t>(g - kFirstUserGroup)]; }
     const DockGroup& Group(int g) const { return groups[static_cast<std::size_t>(g - kFirstUserGroup)]; }

@@ -24,7 +24,8 @@ inline void WriteSeedsIfAsked(const std::vector<Seed>& seeds) {
         return;
     for (const Seed& s : seeds) {
         std::ofstream out(std::string(folder) + "/" + s.name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(s.bytes.data()), static_cast<std::streamsize>(s.bytes.size()));
+        out.write(reinterpret_cast<const char*>(s.bytes.data()),
+                  static_cast<std::streamsize>(s.bytes.size()));
         std::printf("seed %s: %zu bytes\n", s.name.c_str(), s.bytes.size());
     }
     std::exit(0);

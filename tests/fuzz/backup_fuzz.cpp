@@ -42,7 +42,9 @@ void FreshStore(Store& s) {
         s.Groups[g].Members[0] = g;
 }
 
-std::string Cache() { return App().app.paths.IconCacheFolder; }
+std::string Cache() {
+    return App().app.paths.IconCacheFolder;
+}
 
 // The fixed dock of the short input form: group 6 with four members carrying pictures.
 Store BaseDock() {
@@ -137,11 +139,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         // Its picture part alone is the short form's tail with the same paths.
         const Bytes& full = w.fs.files[kBackupPath];
         Bytes tail(1, 0);
-        tail.insert(tail.end(), full.begin() + static_cast<std::ptrdiff_t>(kStandardMenuFileSize), full.end());
+        tail.insert(tail.end(), full.begin() + static_cast<std::ptrdiff_t>(kStandardMenuFileSize),
+                    full.end());
         // IconPath and LargeIconPath of items 129..132, one line each.
         const std::string sys = w.app.paths.SysIconsFolder;
-        const std::string paths = Cache() + "0.png\n\n" + Cache() + "1.png\n" + sys + "Folder.png\n" + Cache() +
-                                  "2.png\n\n" + Cache() + "3.png";
+        const std::string paths = Cache() + "0.png\n\n" + Cache() + "1.png\n" + sys + "Folder.png\n" +
+                                  Cache() + "2.png\n\n" + Cache() + "3.png";
         Bytes shortForm(paths.begin(), paths.end());
         shortForm.insert(shortForm.end(), tail.begin(), tail.end());
         seeds.push_back({"short-form", shortForm});

@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const DockSettings& cfg = t.app.cfg;
     Check(run.IconSize >= 16 && run.IconSize <= 128);
     Check(run.MagnifiedSize >= run.IconSize && run.MagnifiedSize <= 128);
-    Check(run.Radius == run.DefaultRadius || (run.Radius >= screen.MinRadius && run.Radius <= screen.MaxRadius));
+    Check(run.Radius == run.DefaultRadius ||
+          (run.Radius >= screen.MinRadius && run.Radius <= screen.MaxRadius));
     Check(run.IconCount >= 8 && run.IconCount <= 36 && run.IconCount % 4 == 0);
     Check(run.BackColor[0] == 0 && run.BackColor[1] == 0 && run.BackColor[2] == 0);
     Check(cfg.Spare4 >= 0 && cfg.Spare4 <= 8);

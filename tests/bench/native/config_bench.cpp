@@ -70,7 +70,7 @@ public:
         return m_root + p;
     }
     uint32_t GetAttributes(const std::string& path) override {
-        struct stat st{};
+        struct stat st {};
         if (::stat(Map(path).c_str(), &st) != 0)
             return kNoAttributes;
         return S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
@@ -79,7 +79,7 @@ public:
         const int fd = ::open(Map(path).c_str(), O_RDONLY);
         if (fd < 0)
             return std::nullopt;
-        struct stat st{};
+        struct stat st {};
         ::fstat(fd, &st);
         Bytes b(static_cast<std::size_t>(st.st_size));
         std::size_t done = 0;
@@ -95,7 +95,7 @@ public:
         return b;
     }
     int64_t GetLength(const std::string& path) override {
-        struct stat st{};
+        struct stat st {};
         return ::stat(Map(path).c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
     }
     std::unique_ptr<IWriteFile> Create(const std::string& path) override {
@@ -122,7 +122,8 @@ public:
             return out;
         while (dirent* e = ::readdir(d)) {
             const std::string name = e->d_name;
-            if (name.size() >= ext.size() && ToLowerAscii(name.substr(name.size() - ext.size())) == ToLowerAscii(ext))
+            if (name.size() >= ext.size() &&
+                ToLowerAscii(name.substr(name.size() - ext.size())) == ToLowerAscii(ext))
                 out.push_back({name, GetAttributes(folder + name)});
         }
         ::closedir(d);
@@ -133,7 +134,9 @@ private:
     std::string m_root;
 };
 
-double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 template <class F> std::vector<double> Time(int rounds, F&& f) {
     std::vector<double> out;
@@ -198,20 +201,22 @@ int main(int argc, char** argv) {
     PosixFileSystem fs(folder);
     test::TestApp t;
     t.app.sys.fs = &fs;
-    for (const char* f : {"C:\\Program Files", "C:\\Program Files\\Common Files", "C:\\Program Files\\QOR Desktop",
-                          "C:\\Program Files\\QOR Desktop\\SysIcons", "C:\\Users", "C:\\Users\\user",
-                          "C:\\Users\\user\\Documents"})
+    for (const char* f : {"C:\\Program Files", "C:\\Program Files\\Common Files",
+                          "C:\\Program Files\\QOR Desktop", "C:\\Program Files\\QOR Desktop\\SysIcons",
+                          "C:\\Users", "C:\\Users\\user", "C:\\Users\\user\\Documents"})
         fs.CreateFolder(f);
     InitPaths(t.app);
     t.app.screen = MeasureScreen(t.sys.screen);
     SetDefaultSettings(t.app.cfg, t.app.run, t.app.screen);
     const int pictures = 400;
     FillDock(t.app, pictures);
-    std::printf("config_bench: %d rounds, files under %s (%s)\n", rounds, folder, t.app.paths.DataDir.c_str());
+    std::printf("config_bench: %d rounds, files under %s (%s)\n", rounds, folder,
+                t.app.paths.DataDir.c_str());
 
     Report("SaveMenu (full store)", kStandardMenuFileSize, Time(rounds, [&] { SaveMenu(t.app); }), 15);
     fs.sync = false;
-    Report("  the same without the two flushes", kStandardMenuFileSize, Time(rounds, [&] { SaveMenu(t.app); }), 15);
+    Report("  the same without the two flushes", kStandardMenuFileSize,
+           Time(rounds, [&] { SaveMenu(t.app); }), 15);
     fs.sync = true;
     const Store saved = t.app.store;
     Report("LoadMenu (full store)", kStandardMenuFileSize, Time(rounds, [&] { LoadMenu(t.app); }), 15);

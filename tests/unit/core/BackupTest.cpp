@@ -19,7 +19,9 @@ const std::string kMenu = kData + "QORMenu.cfg";
 const std::string kCfg = kData + "QORCfg.cfg";
 const std::string kBackup = "C:\\Users\\user\\Documents\\QOR Desktop Icons.bak";
 
-Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes B(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 void PutI32Le(Bytes& b, int32_t v) {
     const auto u = static_cast<uint32_t>(v);
@@ -27,7 +29,8 @@ void PutI32Le(Bytes& b, int32_t v) {
         b.push_back(static_cast<uint8_t>(u >> (8 * k)));
 }
 
-DockItem Item(int32_t kindCode, const std::string& title, const std::string& icon, const std::string& large = "") {
+DockItem Item(int32_t kindCode, const std::string& title, const std::string& icon,
+              const std::string& large = "") {
     DockItem it;
     it.Kind = kindCode;
     it.Title = title;
@@ -213,7 +216,8 @@ struct Victim : Dock {
                 continue;
             if (path == kBackup)
                 continue;
-            EXPECT_EQ(ToLowerAscii(path.substr(0, kData.size())), ToLowerAscii(kData)) << what << ": " << path;
+            EXPECT_EQ(ToLowerAscii(path.substr(0, kData.size())), ToLowerAscii(kData))
+                << what << ": " << path;
         }
     }
 };
@@ -244,7 +248,9 @@ Bytes Picture(const std::string& data) {
     return b;
 }
 
-Bytes End() { return B("/END"); }
+Bytes End() {
+    return B("/END");
+}
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -308,7 +314,8 @@ TEST(ReadBackup, HostilePathsLandInTheIconCache) {
     } cases[] = {
         {"climbs out with ..", kCache + "..\\..\\..\\..\\Windows\\evil.png"},
         {"absolute elsewhere", "C:\\Windows\\system32\\evil.dll"},
-        {"startup folder", "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\x.bat"},
+        {"startup folder",
+         "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\x.bat"},
         {"the settings file", kCfg},
         {"the menu file", kMenu},
         {"another machine's cache", "D:\\Common\\QORSoft\\QOR Desktop\\QorIcons\\5.png"},
@@ -375,9 +382,15 @@ TEST(ReadBackup, DamagedOrHostileFilesFailAndChangeNothing) {
         const char* what;
         Bytes file;
     } cases[] = {
-        {"negative count", negative},   {"count -1", minusOne},          {"huge count", huge},
-        {"count past the end", pastEnd}, {"wrong end marker", wrongEnd}, {"picture missing", missingPicture},
-        {"unexpected picture", extraPicture}, {"impossible group", badGroup}, {"empty file", Bytes{}},
+        {"negative count", negative},
+        {"count -1", minusOne},
+        {"huge count", huge},
+        {"count past the end", pastEnd},
+        {"wrong end marker", wrongEnd},
+        {"picture missing", missingPicture},
+        {"unexpected picture", extraPicture},
+        {"impossible group", badGroup},
+        {"empty file", Bytes{}},
     };
     for (const Case& c : cases) {
         Victim v;
@@ -395,8 +408,18 @@ TEST(ReadBackup, TruncationAtEveryPartFailsAndChangesNothing) {
     Dock source;
     ASSERT_TRUE(WriteBackup(source.app, kBackup));
     const Bytes full = source.fs.files[kBackup];
-    std::vector<std::size_t> cuts = {0, 1, 2, 5, 6, 4113, 4114, 4114 + 162 * 10 + 7, 4114 + 33 * 162,
-                                     4114 + 33 * 162 + 1297 * 4 + 20, kStandardMenuFileSize - 1, kStandardMenuFileSize};
+    std::vector<std::size_t> cuts = {0,
+                                     1,
+                                     2,
+                                     5,
+                                     6,
+                                     4113,
+                                     4114,
+                                     4114 + 162 * 10 + 7,
+                                     4114 + 33 * 162,
+                                     4114 + 33 * 162 + 1297 * 4 + 20,
+                                     kStandardMenuFileSize - 1,
+                                     kStandardMenuFileSize};
     for (std::size_t n = kStandardMenuFileSize + 1; n < full.size(); ++n)
         cuts.push_back(n); // every byte of the picture part and the end marker
     for (std::size_t n : cuts) {
@@ -685,11 +708,13 @@ TEST(Commands, AFailedRestoreLeavesTheDockAndShowsNoSuccess) {
 }
 
 TEST(Commands, ResetProgramSettingsAsksThenRestoresTheDefaults) {
-    const std::string question =
-        "WARNING: This procedure will reset all program settings to their default values but all currently used "
-        "shortcuts and icons will be maintained intact. It is recommended to backup the configuration (Settings "
-        "--> General tab --> Backup section) before proceeding.\r\n\r\nProceed anyway with resetting all default "
-        "program settings?";
+    const std::string question = "WARNING: This procedure will reset all program settings to their default "
+                                 "values but all currently used "
+                                 "shortcuts and icons will be maintained intact. It is recommended to backup "
+                                 "the configuration (Settings "
+                                 "--> General tab --> Backup section) before proceeding.\r\n\r\nProceed "
+                                 "anyway with resetting all default "
+                                 "program settings?";
     {
         Dock d;
         d.app.run.IconSize = 30;
@@ -732,8 +757,10 @@ TEST(Commands, ResetProgramSettingsAsksThenRestoresTheDefaults) {
 TEST(Commands, ResetShortcutsAndIconsAsksThenRebuildsTheItems) {
     const std::string question =
         "WARNING: This procedure will reset all default shortcuts and icons to their default values but all "
-        "currently used program settings will be maintained intact. It is recommended to backup all shortcuts "
-        "and icons (Settings --> General tab --> Backup section) before proceeding.\r\n\r\nProceed anyway with "
+        "currently used program settings will be maintained intact. It is recommended to backup all "
+        "shortcuts "
+        "and icons (Settings --> General tab --> Backup section) before proceeding.\r\n\r\nProceed anyway "
+        "with "
         "resetting all default shortcuts and icons?";
     {
         Dock d;

@@ -225,14 +225,11 @@ TEST(LoadSettings, SizesRadiusAndCountFollowTheirRules) {
         {16, 16, 250, 4, 16, 16, 250, 24},    // lowest valid sizes
         {48, 40, 250, 4, 48, 64, 250, 24},    // magnified below the rest size: rest + 16
         {120, 20, 250, 4, 120, 128, 250, 24}, // rest + 16 capped at 128
-        {128, 129, 250, 4, 128, 128, 250, 24},
-        {48, 64, 199, 4, 48, 64, 284, 24},    // below MinRadius: default
-        {48, 64, 200, 4, 48, 64, 200, 24},
-        {48, 64, 284, 4, 48, 64, 284, 24},
-        {48, 64, 285, 4, 48, 64, 284, 24},    // above MaxRadius: default
-        {48, 64, 250, 9, 48, 64, 250, 20},    // code 9: 20 icons, not the default 24
-        {48, 64, 250, -1, 48, 64, 250, 20},
-        {48, 64, 250, 7, 48, 64, 250, 36},
+        {128, 129, 250, 4, 128, 128, 250, 24}, {48, 64, 199, 4, 48, 64, 284, 24}, // below MinRadius: default
+        {48, 64, 200, 4, 48, 64, 200, 24},     {48, 64, 284, 4, 48, 64, 284, 24},
+        {48, 64, 285, 4, 48, 64, 284, 24}, // above MaxRadius: default
+        {48, 64, 250, 9, 48, 64, 250, 20}, // code 9: 20 icons, not the default 24
+        {48, 64, 250, -1, 48, 64, 250, 20},    {48, 64, 250, 7, 48, 64, 250, 36},
         {48, 64, 250, 0, 48, 64, 250, 8},
     };
     for (const Case& c : cases) {
@@ -266,8 +263,8 @@ TEST(LoadSettings, TheStoredWindowPositionStaysOnTheScreen) {
     struct Case {
         int32_t left, top, expectLeft, expectTop;
     } cases[] = {
-        {0, 0, 7125, 9885},         {-1, -1, 7125, 9885},     {500, 0, 500, 0},
-        {-5, 100, 0, 100},          {99999, 99999, 14250, 9885}, {14250, 9885, 14250, 9885},
+        {0, 0, 7125, 9885}, {-1, -1, 7125, 9885},        {500, 0, 500, 0},
+        {-5, 100, 0, 100},  {99999, 99999, 14250, 9885}, {14250, 9885, 14250, 9885},
     };
     for (const Case& c : cases) {
         LoadedSettings l([&](DockSettings& s) {
@@ -453,8 +450,8 @@ TEST(LoadMenu, AppliesThePerRangeRules) {
     ASSERT_TRUE(LoadMenu(t.app));
     const Store& s = t.app.store;
     EXPECT_EQ(s.Items[0].Title.Peek(), "Me");
-    EXPECT_EQ(s.Items[5].Kind, kind::Blank);    // ring slot stored free: blank shortcut
-    EXPECT_EQ(s.Items[37].Kind, kind::Free);    // templates are read as stored, no change
+    EXPECT_EQ(s.Items[5].Kind, kind::Blank); // ring slot stored free: blank shortcut
+    EXPECT_EQ(s.Items[37].Kind, kind::Free); // templates are read as stored, no change
     EXPECT_EQ(s.Items[40].Title.Peek(), "Stored template");
     EXPECT_EQ(s.Items[70].Kind, kind::Command); // built-in: only its chosen picture is taken
     EXPECT_EQ(s.Items[70].Title.Peek(), "Shut Down");

@@ -242,8 +242,9 @@ TEST(ConfigFormat, MenuFileIsByteExact) {
     s.Groups[36].Count = 1;
     s.Items.push_back(SampleItem(11)); // item 1025 is never stored
 
-    const Bytes expected = HandBuiltMenu({{3, HandBuiltGroup(3, {129}, 1)}, {36, HandBuiltGroup(36, {1024}, 1)}},
-                                         {{129, HandBuiltItem(9)}, {1024, HandBuiltItem(10)}});
+    const Bytes expected =
+        HandBuiltMenu({{3, HandBuiltGroup(3, {129}, 1)}, {36, HandBuiltGroup(36, {1024}, 1)}},
+                      {{129, HandBuiltItem(9)}, {1024, HandBuiltItem(10)}});
     const Bytes out = SerializeMenu(s);
     ASSERT_EQ(out.size(), 1338885u);
     EXPECT_TRUE(out == expected);
@@ -262,9 +263,9 @@ TEST(ConfigFormat, MenuFileIsByteExact) {
 TEST(ConfigFormat, MenuEndingEarlyAnywhereIsUnreadable) {
     const Bytes full = HandBuiltMenu({}, {});
     // Inside the first group, at a group boundary, inside the items, one byte short.
-    for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{4114}, std::size_t{4114 + 100},
-                          std::size_t{4114 + 33 * 162}, std::size_t{4114 + 33 * 162 + 1297 * 500},
-                          full.size() - 1})
+    for (std::size_t n :
+         {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{4114}, std::size_t{4114 + 100},
+          std::size_t{4114 + 33 * 162}, std::size_t{4114 + 33 * 162 + 1297 * 500}, full.size() - 1})
         EXPECT_FALSE(ParseMenu(ByteSpan(full.data(), n))) << n;
     EXPECT_TRUE(ParseMenu(full));
 }
@@ -303,8 +304,7 @@ TEST(ConfigFormat, OtherArrayShapesAreTakenIntoTheStandardSize) {
     PutAt(g4, 22, 2, 4);
     const Bytes g5{0, 0, 0, 0, 0, 0};
     Bytes item = HandBuiltItem(0);
-    const Bytes b =
-        HandBuiltMenu({{4, g4}, {5, g5}}, {{130, item}, {131, item}});
+    const Bytes b = HandBuiltMenu({{4, g4}, {5, g5}}, {{130, item}, {131, item}});
     const auto image = ParseMenu(b);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size, b.size());

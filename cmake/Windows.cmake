@@ -60,8 +60,11 @@ if(QOR_WIN_TESTS AND QOR_GTEST_LIBS)
     target_link_libraries(qor_win_tests PRIVATE qorwin ${QOR_GTEST_LIBS})
     target_link_options(qor_win_tests PRIVATE ${QOR_STATIC_LINK})
     target_compile_definitions(qor_win_tests PRIVATE QOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    # The report path is relative to the build folder: under Wine a Unix path such as
+    # /work/... is not a Windows path, and gtest would silently write no report.
     add_test(NAME qor_win_tests
-             COMMAND qor_win_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/win-tests.xml)
+             COMMAND qor_win_tests --gtest_output=xml:win-tests.xml
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(qor_win_tests PROPERTIES TIMEOUT 900
         ENVIRONMENT "QOR_BUILD_DIR=${CMAKE_BINARY_DIR};QOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()

@@ -490,11 +490,17 @@ class QorApp:
         """Linux process ids of the program's process tree (the wine launcher and its child)."""
         if not self.proc:
             return []
-        out = _run(["ps", "-e", "-o", "pid=,ppid="], timeout=30).stdout
         children = {}
-        for line in out.splitlines():
-            pid, ppid = map(int, line.split())
-            children.setdefault(ppid, []).append(pid)
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                stat = (entry / "stat").read_text()
+            except OSError:
+                continue  # ended in between
+            # "pid (name) state ppid ...": the name may hold blanks and parentheses.
+            ppid = int(stat[stat.rindex(")") + 2:].split()[1])
+            children.setdefault(ppid, []).append(int(entry.name))
         found, todo = [], [self.proc.pid]
         while todo:
             pid = todo.pop()

@@ -71,6 +71,13 @@ TEST_F(PathsTest, LowerCaseMarkerAfterADriveDoesNotDoubleTheDrive) {
     EXPECT_EQ(Normalize("c:\\systemroot\\x.dll"), "C:\\Windows\\x.dll");
 }
 
+TEST_F(PathsTest, AWindowsFolderEndingInTheMarkerIsNotReplacedAgain) {
+    // Wine reports its Windows folder in lower case.
+    t.app.paths.WindowsFolder = "C:\\windows\\";
+    EXPECT_EQ(Normalize("C:\\windows\\system32\\notepad.exe"), "C:\\windows\\system32\\notepad.exe");
+    EXPECT_EQ(Normalize("\\windows\\a\\windows\\b.dll"), "C:\\windows\\aC:\\windows\\b.dll");
+}
+
 TEST_F(PathsTest, BareNamesAreFoundInTheSystemFolders) {
     t.fs.AddFolder("C:\\Windows\\system32\\Drivers");
     t.fs.AddFile("C:\\Windows\\system32\\Drivers\\beep.sys", "x");

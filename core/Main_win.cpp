@@ -8,6 +8,7 @@
 #include "core/Registry.h"
 #include "core/Settings.h"
 #include "dock/Geometry.h"
+#include "icons/IconResolve.h"
 #include "items/Catalogue.h"
 #include "items/Desktop_win.h"
 #include "resources/resource.h"
@@ -77,6 +78,8 @@ Program::Program(HINSTANCE instance)
     m_app.sys.fs = &m_fs;
     m_app.sys.sys = &m_sys;
     m_app.sys.reg = &m_reg;
+    m_app.sys.shell = &m_shell;
+    m_app.sys.icons = &m_icons;
     m_app.sys.ui = &m_ui;
     m_app.sys.clock = &m_clock;
     m_app.sys.trace = m_trace.get();
@@ -88,6 +91,8 @@ Program::~Program() {
     m_subMenu.Unload();
     m_main.Unload();
     m_tray.Unload();
+    if (m_oleStarted)
+        OleUninitialize();
 }
 
 void Program::Trace(const std::string& text) {
@@ -107,6 +112,8 @@ template <class F> void Program::Phase(const char* name, F&& step) {
 
 bool Program::Main() {
     Trace(std::string("start pid=") + std::to_string(GetCurrentProcessId()));
+    // The shell's link object and file dialogs want a single-threaded apartment.
+    Phase("Ole", [&] { m_oleStarted = SUCCEEDED(OleInitialize(nullptr)); });
     Phase("CommonControls", [] {
         INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
         InitCommonControlsEx(&icc);
@@ -152,7 +159,8 @@ bool Program::Main() {
         m_subMenu.Load(m_instance);
         m_ui.SetOwner(m_main.Hwnd());
     });
-    Phase("LoadSkinImages", [&] { LoadSkinImagesPlaceholder(); });
+    Phase("LoadSkinImages",
+          [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });
     Phase("TrimWorkingSet", [] { TrimWorkingSet(); });
     Phase("SetMinimizedPosition",
           [&] { SetMinimizedPosition(m_app.geo, m_app.screen, m_app.run, m_app.cfg.MinimizedPosition); });
@@ -210,14 +218,18 @@ void Program::ExitProgram() {
         SetDesktopIconsVisible(m_app, false);
         SetTaskbarVisible(m_app, false);
     });
-    Phase("ReleaseImages", [&] { ReleaseImagesPlaceholder(); });
-    Phase("DeleteBrushes", [&] { DeleteDockBrushesPlaceholder(); });
+    // The skin cache owns the dock's brushes: both go with the images.
+    Phase("ReleaseImages", [&] { m_main.ReleaseImages(); });
     Phase("UnloadDialogs",
           [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
     Phase("UnloadFrmSubMenu", [&] { m_subMenu.Unload(); });
     Phase("UnloadFrmMain", [&] { m_main.Unload(); });
     Phase("UnloadFrmTray", [&] { m_tray.Unload(); });
     Phase("StopGdiPlus", [&] { m_gdiplus.Stop(); });
+    if (m_oleStarted) {
+        OleUninitialize();
+        m_oleStarted = false;
+    }
     Trace(Format("exit end ms=%.3f", m_clock.NowMs() - start));
     m_exited = true;
     // The last window is gone: the process ends.
@@ -248,16 +260,6 @@ void Program::FramePresented(double) {
     m_firstFrameTraced = true;
     Trace(Format("first-frame ms=%.3f", m_clock.NowMs() - m_startMs));
 }
-
-void Program::LoadSkinImagesPlaceholder() {
-    // The skin pictures and item images are built by the renderer; until it is wired the
-    // dock paints an empty ring, which needs no image.
-    m_app.run.CentreBackSize = 152;
-}
-
-void Program::ReleaseImagesPlaceholder() {}
-
-void Program::DeleteDockBrushesPlaceholder() {}
 
 void Program::ShowGetStartedPlaceholder() {
     Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted));

@@ -10,11 +10,13 @@
 
 #include "core/AppState.h"
 #include "dock/FrmMain_win.h"
+#include "icons/IconExtraction_win.h"
 #include "platform/Clock_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/GdiPlus_win.h"
 #include "platform/Handles_win.h"
 #include "platform/Registry_win.h"
+#include "platform/Shell_win.h"
 #include "platform/System_win.h"
 #include "platform/Trace_win.h"
 #include "platform/Ui_win.h"
@@ -63,10 +65,7 @@ private:
     void Trace(const std::string& text);
     void SaveAll(const char* reason);
 
-    // Stand-ins for the subsystems wired later (skin and item images, the "Get Started" tour).
-    void LoadSkinImagesPlaceholder();
-    void ReleaseImagesPlaceholder();
-    void DeleteDockBrushesPlaceholder();
+    // Stand-ins for the windows wired later (the "Get Started" tour and the dialogs).
     void ShowGetStartedPlaceholder();
     void UnloadDialogsPlaceholder();
 
@@ -77,6 +76,10 @@ private:
     WinSystem m_sys;
     WinUi m_ui;
     Win32Registry m_reg;
+    WinShell m_shell;
+    WinIconTools m_icons;
+    // COM on the GUI thread, for the shell's link object; released after the windows.
+    bool m_oleStarted = false;
     gdip::Session m_gdiplus;
     AppState m_app;
     FrmTray m_tray;

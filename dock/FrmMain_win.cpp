@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/AppState.h"
+#include "dock/Paint.h"
 
 namespace qor {
 
@@ -51,11 +52,35 @@ void FrmMain::SendToBottom() {
 }
 
 void FrmMain::CreateGraphic() {
-    m_canvas.Create(m_app.screen.ScreenWidth, m_app.screen.ScreenHeight);
+    DeleteGraphic();
+    m_canvas = DockCanvas::Create(nullptr, m_app.screen.ScreenWidth, m_app.screen.ScreenHeight);
+    if (!m_canvas)
+        return;
+    m_skin = std::make_unique<SkinCache>(m_canvas->Graphics());
+    m_images = std::make_unique<ImageCache>(m_canvas->Graphics());
+    m_canvas->SetCaches(&m_images->Store(), m_skin.get());
+    m_canvas->SetPresenter([this](const CanvasFrame& frame) { PresentFrame(frame); });
 }
 
 void FrmMain::DeleteGraphic() noexcept {
-    m_canvas.Release();
+    ReleaseImages();
+    if (m_app.sys.images == m_images.get())
+        m_app.sys.images = nullptr;
+    m_images.reset();
+    m_skin.reset();
+    m_canvas.reset();
+}
+
+void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
+    if (!m_canvas)
+        return;
+    m_app.sys.images = m_images.get();
+    LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), buildItem);
+}
+
+void FrmMain::ReleaseImages() noexcept {
+    if (m_skin && m_images)
+        qor::ReleaseImages(*m_skin, *m_images);
 }
 
 void FrmMain::IniForm() {
@@ -63,31 +88,34 @@ void FrmMain::IniForm() {
         return;
     const LONG_PTR exStyle = GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE);
     SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    m_canvas.InitBlend();
 }
 
 void FrmMain::UpdateGDIPlus() {
-    Present(255);
+    if (m_canvas)
+        m_canvas->Present(255);
 }
 
 void FrmMain::ExUpdateGDIPlus(uint8_t shwAlpha) {
-    Present(shwAlpha);
+    if (m_canvas)
+        m_canvas->Present(shwAlpha);
 }
 
 void FrmMain::RestoreGDIPlus() {
-    m_canvas.ClearTransparent();
+    if (m_canvas)
+        qor::RestoreGDIPlus(*m_canvas);
 }
 
-void FrmMain::Present(uint8_t alpha) {
+void FrmMain::PresentFrame(const CanvasFrame& frame) {
     ITrace* trace = m_app.sys.trace;
     IClock* clock = m_app.sys.clock;
     const double start = clock ? clock->NowMs() : 0.0;
-    const bool ok = m_canvas.Present(m_hwnd, alpha);
+    const bool ok = PresentLayered(m_hwnd, frame);
     const double ms = clock ? clock->NowMs() - start : 0.0;
     if (trace && trace->Enabled()) {
-        char line[96];
-        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d ms=%.3f", alpha, ok ? 1 : 0,
-                      ms);
+        char line[160];
+        const RECT& d = frame.dirty;
+        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d dirty=%ld,%ld,%ld,%ld ms=%.3f",
+                      frame.alpha, ok ? 1 : 0, d.left, d.top, d.right, d.bottom, ms);
         trace->Line(line);
     }
     if (ok)
@@ -95,17 +123,12 @@ void FrmMain::Present(uint8_t alpha) {
 }
 
 void FrmMain::DockFocus(bool isGetFocus) {
-    if (!isGetFocus)
+    IniIconParam(m_app);
+    if (!isGetFocus || !m_canvas)
         return;
-    PaintRestingDockPlaceholder();
+    // DockNormal leaves a minimized or hidden dock alone.
+    DockNormal(m_app, *m_canvas, false);
     m_app.dock.IdleTicks = 0;
-}
-
-void FrmMain::PaintRestingDockPlaceholder() {
-    if (m_app.dock.State >= 1)
-        return;
-    RestoreGDIPlus();
-    UpdateGDIPlus();
 }
 
 void FrmMain::StartTimer(Timer timer, UINT ms) {

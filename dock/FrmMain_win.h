@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
-#include "platform/LayeredSurface_win.h"
+#include "dock/DockCanvas_win.h"
+#include "dock/ImageCache_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -37,7 +39,7 @@ public:
     // with the size ScreenWidth x ScreenHeight, builds the canvas, makes the window layered,
     // detaches the input method and sets CentreImage to -1.
     bool Load(HINSTANCE instance);
-    // Form_Unload: stops the timers, releases the canvas and destroys the window.
+    // Form_Unload: stops the timers, releases the images and the canvas and destroys the window.
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
@@ -62,14 +64,18 @@ public:
     void StartTimer(Timer timer, UINT ms);
     void StopTimer(Timer timer);
 
+    // LoadSkinImages for this window's canvas: the skin from the program's resources, every
+    // item's renderings through `buildItem`. The item cache becomes the program's image service.
+    void LoadImages(const ItemImageBuilder& buildItem);
+    // ReleaseImages: every rendering, attribute object and brush of both caches.
+    void ReleaseImages() noexcept;
+
     HWND Hwnd() const { return m_hwnd; }
-    // The canvas, for the renderer: memory DC, pre-multiplied BGRA bits (top-down, stride
-    // 4 x width), size, and the GDI+ graphics on the memory DC.
-    win::LayeredSurface& Canvas() { return m_canvas; }
-    HDC MemoryDc() const { return m_canvas.Dc(); }
-    void* Bits() const { return m_canvas.Bits(); }
-    int Width() const { return m_canvas.Width(); }
-    int Height() const { return m_canvas.Height(); }
+    // The canvas the paint procedures draw on; null before Load and after Unload.
+    DockCanvas* Canvas() const { return m_canvas.get(); }
+    ImageCache* Images() const { return m_images.get(); }
+    int Width() const { return m_canvas ? m_canvas->Width() : 0; }
+    int Height() const { return m_canvas ? m_canvas->Height() : 0; }
 
 private:
     template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);
@@ -79,15 +85,16 @@ private:
     LRESULT OnQueryEndSession();
     void OnEndSession(bool ending);
     void OnTimer(Timer timer);
-    void Present(uint8_t alpha);
-    // Stands in for DockNormal until the renderer is wired: the resting dock with no skin or
-    // item images yet is an empty, fully transparent picture.
-    void PaintRestingDockPlaceholder();
+    // Hands a frame of the canvas to the window (the canvas's presenter).
+    void PresentFrame(const CanvasFrame& frame);
 
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
-    win::LayeredSurface m_canvas;
+    // Declared in the order of their dependence: the caches draw for the canvas's graphics.
+    std::unique_ptr<DockCanvas> m_canvas;
+    std::unique_ptr<SkinCache> m_skin;
+    std::unique_ptr<ImageCache> m_images;
 };
 
 } // namespace qor

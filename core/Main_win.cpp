@@ -54,23 +54,6 @@ bool EnableShutdownPrivilege(unsigned long privilege, bool enable) {
     return status == 0;
 }
 
-void PumpPendingMessages() {
-    MSG msg;
-    bool quit = false;
-    int quitCode = 0;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            quit = true;
-            quitCode = static_cast<int>(msg.wParam);
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    if (quit)
-        PostQuitMessage(quitCode);
-}
-
 Program::Program(HINSTANCE instance)
     : m_instance(instance), m_trace(OpenTraceFromEnvironment(m_clock)), m_ui(instance), m_tray(m_app, *this),
       m_main(m_app, *this), m_subMenu(m_app, *this) {

@@ -34,10 +34,6 @@ std::string SingleInstanceMutexName(const std::string& userName);
 // the process. True when the last call succeeded.
 bool EnableShutdownPrivilege(unsigned long privilege, bool enable);
 
-// Lets the pending window messages run once (one pass of the message queue). A WM_QUIT seen on
-// the way is posted again so that the message loop still ends.
-void PumpPendingMessages();
-
 class Program final : public win::IProgram {
 public:
     explicit Program(HINSTANCE instance);

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Window_win.h"
+
 namespace qor {
 
 namespace {
@@ -285,21 +287,7 @@ std::optional<RecycleBinQuery> WinShell::QueryRecycleBin() {
 }
 
 void WinShell::PumpMessages() {
-    MSG msg;
-    bool quit = false;
-    int quitCode = 0;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Seen here, the request to end belongs to the main loop: post it again.
-            quit = true;
-            quitCode = static_cast<int>(msg.wParam);
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    if (quit)
-        PostQuitMessage(quitCode);
+    PumpPendingMessages();
 }
 
 } // namespace qor

@@ -5,6 +5,14 @@
 
 #include <windows.h>
 
+namespace qor {
+
+// Lets the pending window messages run once (one pass of the message queue). A WM_QUIT seen on
+// the way is posted again, so that the message loop still ends.
+void PumpPendingMessages();
+
+} // namespace qor
+
 namespace qor::win {
 
 class IProgram {

@@ -459,16 +459,29 @@ TEST_F(PaintTest, RecomputeSlotsModes) {
     EXPECT_TRUE(canvas.calls.empty());
 }
 
-TEST_F(PaintTest, MinimizedPictureAtTheBottomRight) {
-    SetMinimizedPosition(app.geo, app.screen, app.run, minpos::BottomRight);
+TEST_F(PaintTest, MinimizedPictureAtEachOfTheNinePositions) {
+    // The centre picture at 128 inside the 152-pixel "BORDER", 2 pixels off the chosen edges.
+    const int right = 1366 - 154, bottom = 728 - 154;
+    const struct {
+        int position, left, top;
+    } rows[] = {
+        {minpos::Center, 607, 288},   {minpos::Top, 607, 2},           {minpos::Bottom, 607, bottom},
+        {minpos::Left, 2, 288},       {minpos::Right, right, 288},     {minpos::TopLeft, 2, 2},
+        {minpos::TopRight, right, 2}, {minpos::BottomLeft, 2, bottom}, {minpos::BottomRight, right, bottom},
+    };
     app.dock.State = dockstate::Minimized;
-    PaintMinimizedPicture(app, canvas);
-    EXPECT_EQ(Strs(canvas.calls), (std::vector<std::string>{
-                                      Clear(kClearArgb),
-                                      Scaled(false, 0, 1366 - 154 + 12, 728 - 154 + 12, 128),
-                                      Scaled(true, skin::Border, 1366 - 154, 728 - 154, 152),
-                                      Present(255),
-                                  }));
+    for (const auto& r : rows) {
+        SCOPED_TRACE("position " + std::to_string(r.position));
+        canvas.calls.clear();
+        SetMinimizedPosition(app.geo, app.screen, app.run, r.position);
+        PaintMinimizedPicture(app, canvas);
+        EXPECT_EQ(Strs(canvas.calls), (std::vector<std::string>{
+                                          Clear(kClearArgb),
+                                          Scaled(false, 0, r.left + 12, r.top + 12, 128),
+                                          Scaled(true, skin::Border, r.left, r.top, 152),
+                                          Present(255),
+                                      }));
+    }
 }
 
 TEST_F(PaintTest, HiddenPictureFadesOutOverThirtyTwoFrames) {

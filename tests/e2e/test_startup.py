@@ -13,16 +13,43 @@ import pytest
 import qorharness as h
 
 
-def _assert_screen_is_bare(app: h.QorApp, label: str):
-    """The program shows nothing yet: the screen equals the one taken before the start. Other
-    windows of the program (a welcome window, a message) are left out of the comparison; the
-    ring window itself may not change a single pixel."""
+# The default ring: 24 positions of 48 pixels on a circle of radius 300, or less on a screen
+# whose height leaves less room (the radius is at most half the height less 80).
+DEFAULT_ICON_SIZE = 48
+
+
+def _ring_box(screen) -> h.Rect:
+    """The square that holds the default ring, its centre picture and caption, with a margin of
+    two pixels; the ring window paints nothing outside it."""
+    cx, cy = round(screen.width / 2), round(screen.height / 2)
+    radius = min(300, cy - 80)
+    reach = radius + DEFAULT_ICON_SIZE // 2 + 2
+    return h.Rect(cx - reach, cy - reach, 2 * reach, 2 * reach)
+
+
+def _assert_only_ring_painted(app: h.QorApp, label: str) -> h.Image:
+    """The ring is painted, and nothing else: outside the ring's square the screen equals the
+    one taken before the start, pixel for pixel (the window covers the whole work area but is
+    fully transparent there), while inside it the ring has changed many pixels. Other windows
+    of the program (a welcome window, a message) are left out of the comparison."""
     main = app.main_window()
     shot = app.wait_stable(label)
     others = [w.rect for w in app.windows() if w.viewable and main and w.id != main.id]
-    count, box = shot.diff(app.bare, exclude=others)
-    assert count == 0, (f"{count} pixels differ from the bare screen within {box} "
-                        f"(see {shot.path} and {app.bare.path})")
+    ring = _ring_box(app.screen)
+    count, box = shot.diff(app.bare, exclude=others + [ring])
+    assert count == 0, (f"{count} pixels differ from the bare screen outside the ring's square "
+                        f"{ring}, within {box} (see {shot.path} and {app.bare.path})")
+    inside, _ = shot.diff(app.bare, exclude=others)
+    # 24 icons of 48x48 and the 152-pixel centre frame cover far more than this.
+    assert inside >= 24 * 40 * 40, \
+        f"only {inside} pixels of the ring's square differ from the bare screen: no ring painted?"
+    return shot
+
+
+def _window_under(screen, x, y) -> int:
+    screen.xdotool("mousemove", x, y)
+    under = screen.xdotool("getmouselocation", "--shell")
+    return int(re.search(r"WINDOW=(\d+)", under).group(1))
 
 
 def test_window_covers_work_area_and_is_transparent(qor: h.QorApp):
@@ -32,18 +59,25 @@ def test_window_covers_work_area_and_is_transparent(qor: h.QorApp):
     # On a bare X screen without panels the work area is the whole screen.
     assert (main.rect.x, main.rect.y, main.rect.w, main.rect.h) == \
         (0, 0, screen.width, screen.height), f"ring window at {main.rect}"
-    _assert_screen_is_bare(qor, "running")
+    _assert_only_ring_painted(qor, "running")
 
-    # Fully transparent pixels let the mouse through: the desktop is under the pointer.
+    # Fully transparent pixels let the mouse through to the desktop: the screen's corners, and a
+    # point inside the ring between the centre frame and the icons (up and right of the
+    # centre, away from the caption under it).
+    cx, cy = round(screen.width / 2), round(screen.height / 2)
     for x, y in ((2, 2), (screen.width - 3, 2), (2, screen.height - 3),
-                 (screen.width - 3, screen.height - 3), (screen.width // 2, screen.height // 2)):
-        screen.move(x, y)
-        under = screen.xdotool("getmouselocation", "--shell")
-        window = int(re.search(r"WINDOW=(\d+)", under).group(1))
+                 (screen.width - 3, screen.height - 3), (cx + 130, cy - 130)):
+        window = _window_under(screen, x, y)
         assert window != main.id, f"the ring window catches the mouse at ({x}, {y})"
         info = screen.window_info(window)
         assert info is None or info.win_class != h.PROGRAM_CLASS, \
             f"a window of the program catches the mouse at ({x}, {y}): {info}"
+    # A painted pixel is the window's own: the centre picture takes the mouse (this also shows
+    # that the probe above can see the ring window at all).
+    window = _window_under(screen, cx, cy)
+    info = screen.window_info(window)
+    assert window == main.id or (info is not None and info.win_class == h.PROGRAM_CLASS), \
+        f"the mouse on the centre picture is not on the ring window but on {info}"
     assert qor.alive()
 
 
@@ -58,7 +92,7 @@ def test_data_folders_exist_under_common_files(qor: h.QorApp):
 def test_second_start_exits_at_once_and_first_keeps_running(qor: h.QorApp):
     qor.start()
     first = qor.main_window()
-    qor.wait_stable("first")
+    before = _assert_only_ring_painted(qor, "first")
     # A Wine process needs some tenths of a second just to load; the best of three runs
     # measures the program, not a busy moment of the machine.
     times = []
@@ -75,7 +109,9 @@ def test_second_start_exits_at_once_and_first_keeps_running(qor: h.QorApp):
     assert qor.alive(), "the first instance ended"
     again = qor.main_window()
     assert again is not None and again.id == first.id, "the first instance lost its window"
-    _assert_screen_is_bare(qor, "after-second")
+    after = _assert_only_ring_painted(qor, "after-second")
+    count, box = after.diff(before)
+    assert count == 0, f"the second start changed {count} pixels of the ring within {box}"
 
 
 def test_trace_shows_startup_phases_with_durations(qor: h.QorApp):

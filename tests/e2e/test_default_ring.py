@@ -167,11 +167,16 @@ def windows_desktop(prefix: h.WinePrefix, which: str) -> str:
     return rf"C:\users\{prefix.user_name()}\Desktop"
 
 
+def placed_desktops(prefix: h.WinePrefix) -> tuple[Path, Path]:
+    """The Unix folders of the user's desktop and of all users' desktop."""
+    return (prefix.drive_c / "users" / prefix.user_name() / "Desktop",
+            prefix.drive_c / "users" / "Public" / "Desktop")
+
+
 def prepare_desktops(prefix: h.WinePrefix) -> dict[str, Path]:
     """Empties both desktops and the recycle bin, then puts DESKTOP_FILES there. Returns the
     Unix folder of each desktop ("common", "user")."""
-    user = prefix.drive_c / "users" / prefix.user_name() / "Desktop"
-    common = prefix.drive_c / "users" / "Public" / "Desktop"
+    user, common = placed_desktops(prefix)
     for folder in (user, common):
         _safe_empty(folder, prefix.root)
     shutil.rmtree(prefix.home / ".local" / "share" / "Trash", ignore_errors=True)
@@ -259,6 +264,9 @@ def first_start(request, desktops):
     finally:
         app.kill()
         prefix.kill_server()
+        # The next tests on this prefix expect bare desktops.
+        for folder in placed_desktops(prefix):
+            _safe_empty(folder, prefix.root)
 
 
 

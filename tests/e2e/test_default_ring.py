@@ -618,3 +618,17 @@ def test_group_members_keep_their_own_pictures(first_start):
             if run.unix_path(item.IconPath).is_file() and item.IconRef != index:
                 wrong.append((index, item.Title, item.IconRef))
     assert not wrong, f"members that draw another item's picture: {wrong}"
+
+
+def test_trace_reports_memory_after_start_up(first_start):
+    # The figures the cold-start benchmark reads: after the working-set trim and at the first
+    # frame. Wine leaves the system's PrivateUsage at zero; the committed private memory the
+    # program sums itself is always there.
+    for when in ("trim", "first-frame"):
+        found = [re.search(r"memory private-bytes=(\d+) committed-private=(\d+) working-set=(\d+) "
+                           r"when=" + when + "$", line) for line in first_start.trace]
+        found = [m for m in found if m]
+        assert len(found) == 1, f"no single memory line for {when}:\n" + "\n".join(first_start.trace)
+        private, committed, working = map(int, found[0].groups())
+        assert 1 << 20 < committed < 1 << 31 and working > 1 << 20, found[0].group(0)
+        assert private == 0 or 1 << 20 < private < 1 << 31, found[0].group(0)

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <wincodec.h>
 
 #include "core/AppState.h"
 #include "dock/Geometry.h"
@@ -247,9 +248,63 @@ Image DecodeImage(const Bytes& bytes) {
     return Image(copy);
 }
 
-Image LoadImageFile(const std::string& path) {
+PictureDecoder::PictureDecoder() {
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&m_factory))))
+        m_factory = nullptr;
+}
+
+PictureDecoder::~PictureDecoder() {
+    if (m_factory)
+        m_factory->Release();
+}
+
+Image PictureDecoder::Decode(const std::string& path) const {
+    if (!m_factory || path.empty())
+        return {};
+    const std::wstring wide = Widen(path);
+    IWICBitmapDecoder* rawDecoder = nullptr;
+    if (FAILED(m_factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
+                                                    WICDecodeMetadataCacheOnDemand, &rawDecoder)))
+        return {};
+    std::unique_ptr<IWICBitmapDecoder, ComRelease> decoder(rawDecoder);
+    IWICBitmapFrameDecode* rawFrame = nullptr;
+    if (FAILED(decoder->GetFrame(0, &rawFrame)))
+        return {};
+    std::unique_ptr<IWICBitmapFrameDecode, ComRelease> frame(rawFrame);
+    IWICFormatConverter* rawConverter = nullptr;
+    if (FAILED(m_factory->CreateFormatConverter(&rawConverter)))
+        return {};
+    std::unique_ptr<IWICFormatConverter, ComRelease> converter(rawConverter);
+    // Straight (not pre-multiplied) BGRA in memory is GDI+'s 32-bit ARGB.
+    if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+                                     0.0, WICBitmapPaletteTypeCustom)))
+        return {};
+    UINT w = 0;
+    UINT h = 0;
+    if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > static_cast<UINT>(kMaxSide) ||
+        h > static_cast<UINT>(kMaxSide))
+        return {};
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0, PixelFormat32bppARGB, nullptr,
+                                  &bitmap) != Ok)
+        return {};
+    Image result(bitmap);
+    Gdiplus::BitmapData data{};
+    Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok)
+        return {};
+    const HRESULT copied = converter->CopyPixels(nullptr, static_cast<UINT>(data.Stride),
+                                                 static_cast<UINT>(data.Stride) * h, static_cast<BYTE*>(data.Scan0));
+    GdipBitmapUnlockBits(bitmap, &data);
+    return SUCCEEDED(copied) ? std::move(result) : Image{};
+}
+
+Image LoadImageFile(const std::string& path, const PictureDecoder* decoder) {
     if (path.empty())
         return {};
+    if (decoder)
+        if (Image decoded = decoder->Decode(path))
+            return decoded;
     const std::wstring wide = Widen(path);
     GpBitmap* loaded = nullptr;
     if (GdipCreateBitmapFromFile(wide.c_str(), &loaded) != Ok)
@@ -270,7 +325,7 @@ Image LoadImageFile(const std::string& path) {
 // ---- ImageCache -----------------------------------------------------------------------------
 
 bool ImageCache::LoadWorkingFromFile(const std::string& path) {
-    m_working = LoadImageFile(path);
+    m_working = LoadImageFile(path, &m_decoder);
     return m_working != nullptr;
 }
 
@@ -458,7 +513,7 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
     images.FreeEntries(kCentreItem);
     if (app.store.IsItem(kCentreItem)) {
         const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
-        Image centre = LoadImageFile(centrePath);
+        Image centre = LoadImageFile(centrePath, &images.Decoder());
         if (!centre)
             centre = ReadSkinPicture(read, "LOGO");
         images.SetWorking(std::move(centre));

@@ -18,6 +18,8 @@
 #include "platform/FileSystem.h"
 #include "platform/GdiPlus_win.h"
 
+struct IWICImagingFactory;
+
 namespace qor {
 
 struct AppState;
@@ -68,8 +70,26 @@ bool ScaleIntoCache(gdip::GpImage* source, ImageLevels& entry, int level, int wi
 // A picture decoded from bytes (PNG, BMP, JPEG, GIF, ICO...) through a memory stream, copied into a
 // 32-bit ARGB bitmap that no longer needs the stream. Empty when the bytes do not decode.
 gdip::Image DecodeImage(const Bytes& bytes);
-// A picture file decoded the same way; the file is not kept open. Empty when it fails.
-gdip::Image LoadImageFile(const std::string& path);
+// Decodes picture files through the Windows imaging component without reading their metadata:
+// GDI+'s own file loader parses every metadata chunk of a PNG (gamma, chromaticity...), which
+// costs several times the decoding itself, and start-up loads hundreds of pictures. Needs COM on
+// the calling thread; without it Decode always fails and the caller falls back to GDI+.
+class PictureDecoder {
+public:
+    PictureDecoder();
+    ~PictureDecoder();
+    PictureDecoder(const PictureDecoder&) = delete;
+    PictureDecoder& operator=(const PictureDecoder&) = delete;
+    // The first frame as a 32-bit ARGB bitmap; empty when the file does not decode.
+    gdip::Image Decode(const std::string& path) const;
+
+private:
+    IWICImagingFactory* m_factory = nullptr; // owned: released by the destructor
+};
+
+// A picture file decoded as a 32-bit ARGB bitmap that no longer needs the file: through
+// `decoder` when given and it succeeds, else through GDI+. Empty when both fail.
+gdip::Image LoadImageFile(const std::string& path, const PictureDecoder* decoder = nullptr);
 
 class ImageCache final : public IImageCache {
 public:
@@ -92,11 +112,13 @@ public:
     void FreeAll();
     const ImageStore& Store() const { return m_store; }
     gdip::GpGraphics* Target() const { return m_target; }
+    const PictureDecoder& Decoder() const { return m_decoder; }
 
 private:
     gdip::GpGraphics* m_target;
     ImageStore m_store{1025}; // item images 0..1024; grows with the item array
     gdip::Image m_working;
+    PictureDecoder m_decoder;
 };
 
 // The skin pictures (elements 0..32), the fade attributes and the two brushes of the dock.

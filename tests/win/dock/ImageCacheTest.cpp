@@ -162,6 +162,49 @@ TEST_F(ImageCacheTest, DamagedPicturesLoadNothing) {
     DeleteFileA(damaged.c_str());
 }
 
+TEST_F(ImageCacheTest, ImagingComponentDecodesAsGdiPlusDoes) {
+    // The decoder needs COM on this thread; the program starts it before any picture loads.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        PictureDecoder decoder;
+        // A picture with soft, half-transparent edges: straight alpha must come through as stored.
+        const std::string border = SkinFile("BORDER");
+        gdip::Image viaDecoder = decoder.Decode(border);
+        gdip::Image viaGdiPlus = LoadImageFile(border);
+        ASSERT_TRUE(viaDecoder);
+        ASSERT_TRUE(viaGdiPlus);
+        UINT w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+        gdip::GdipGetImageWidth(viaDecoder.get(), &w1);
+        gdip::GdipGetImageHeight(viaDecoder.get(), &h1);
+        gdip::GdipGetImageWidth(viaGdiPlus.get(), &w2);
+        gdip::GdipGetImageHeight(viaGdiPlus.get(), &h2);
+        EXPECT_EQ(w1, w2);
+        EXPECT_EQ(h1, h2);
+        int different = 0, translucent = 0;
+        for (UINT y = 0; y < h1; y += 3)
+            for (UINT x = 0; x < w1; x += 3) {
+                const uint32_t a = test::PixelOf(viaDecoder.get(), static_cast<int>(x), static_cast<int>(y));
+                different += a != test::PixelOf(viaGdiPlus.get(), static_cast<int>(x), static_cast<int>(y));
+                translucent += (a >> 24) > 0 && (a >> 24) < 255;
+            }
+        EXPECT_EQ(different, 0);
+        EXPECT_GT(translucent, 0);
+
+        // Through the cache, and a file the decoder refuses falls back to nothing at all.
+        ImageCache withCom(canvas->Graphics());
+        ASSERT_TRUE(withCom.LoadWorkingFromFile(redPng));
+        EXPECT_EQ(test::PixelOf(withCom.Working(), 3, 3), 0xFFFF0000u);
+        const std::string damaged = TempPath("qor-cache-damaged-wic.png");
+        WriteBytes(damaged, Bytes{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13});
+        EXPECT_FALSE(decoder.Decode(damaged));
+        EXPECT_FALSE(withCom.LoadWorkingFromFile(damaged));
+        EXPECT_FALSE(decoder.Decode(TempPath("qor-cache-missing.png")));
+        DeleteFileA(damaged.c_str());
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+}
+
 TEST_F(ImageCacheTest, ShellIconOfAnExistingFile) {
     char exe[MAX_PATH]{};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);

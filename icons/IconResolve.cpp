@@ -585,16 +585,19 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
     DockItem& d = store.Items[item];
     if (d.Kind == kind::Free)
         return;
+    // Before the image cache exists (the catalogue is built at start-up ahead of the dock
+    // window) there is nothing to build: the item keeps its own IconRef, and its images are
+    // made when the cache is filled. Judging the picture unloadable now would store a template
+    // index for an item whose picture is fine.
     IImageCache* images = app.sys.images;
-    bool loaded = false;
-    if (images) {
-        std::string large = d.LargeIconPath.Clean();
-        std::string icon = d.IconPath.Clean();
-        std::string target = d.Target.Clean();
-        loaded = (Exists(app, large) && images->LoadWorkingFromFile(large)) ||
-                 (Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
-                 (Exists(app, target) && images->LoadWorkingFromShellIcon(target));
-    }
+    if (!images)
+        return;
+    std::string large = d.LargeIconPath.Clean();
+    std::string icon = d.IconPath.Clean();
+    std::string target = d.Target.Clean();
+    const bool loaded = (Exists(app, large) && images->LoadWorkingFromFile(large)) ||
+                        (Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
+                        (Exists(app, target) && images->LoadWorkingFromShellIcon(target));
     if (!loaded) {
         switch (d.Category) {
         case 0:

@@ -606,9 +606,6 @@ def test_menu_file_holds_the_built_in_records(first_start):
     assert used == members, f"items outside any group: {sorted(used - members)}"
 
 
-@pytest.mark.xfail(strict=True, reason=(
-    "the default groups are filled before the image cache exists, so their members are given "
-    "the template pictures (39, 40, 41) although their own pictures load"))
 def test_group_members_keep_their_own_pictures(first_start):
     run = first_start
     wrong = []

@@ -789,8 +789,10 @@ TEST_F(Resolve, WorksWithoutShellIconToolsOrImages) {
     AddPathToItem(app, "C:\\Apps\\a.exe", 4);
     AddPathToItem(app, "C:\\Links\\x.lnk", 4);
     EXPECT_EQ(Group(4).Count, 2);
-    EXPECT_EQ(Item(Group(4).Members[1]).IconPath.Peek(), kSys + "Problem.png");
-    EXPECT_EQ(Item(Group(4).Members[1]).IconRef, kApplicationTemplate);
+    const int member = Group(4).Members[1];
+    EXPECT_EQ(Item(member).IconPath.Peek(), kSys + "Problem.png");
+    // No cache yet: the item keeps its own picture index, which the cache fills later.
+    EXPECT_EQ(Item(member).IconRef, member);
 }
 
 } // namespace

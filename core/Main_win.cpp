@@ -186,6 +186,7 @@ bool Program::Main() {
     Phase("ShowDock", [&] {
         m_main.Show();
         m_main.DockFocus(true);
+        m_main.BuildPendingImagesLater();
     });
     if (m_app.cfg.HideGetStarted != kTrue)
         Phase("GetStarted", [&] { ShowGetStartedPlaceholder(); });

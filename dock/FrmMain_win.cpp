@@ -3,11 +3,21 @@
 #include <imm.h>
 
 #include <cstdio>
+#include <string>
 
 #include "core/AppState.h"
 #include "dock/Paint.h"
 
 namespace qor {
+
+namespace {
+
+// The pending pictures are built in small batches on a timer: timer messages come after input,
+// so the dock answers the mouse while they are made (a batch takes a few milliseconds).
+constexpr UINT kImageBuildTickMs = 1;
+constexpr std::size_t kImagesPerTick = 16;
+
+} // namespace
 
 bool FrmMain::Load(HINSTANCE instance) {
     if (m_hwnd)
@@ -32,7 +42,8 @@ bool FrmMain::Load(HINSTANCE instance) {
 void FrmMain::Unload() noexcept {
     if (!m_hwnd)
         return;
-    for (Timer t : {Timer::PointerLeft, Timer::Foreground, Timer::RecycleBin, Timer::AutoHide, Timer::Dwell})
+    for (Timer t : {Timer::PointerLeft, Timer::Foreground, Timer::RecycleBin, Timer::AutoHide, Timer::Dwell,
+                    Timer::BuildImages})
         StopTimer(t);
     DeleteGraphic();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
@@ -75,10 +86,49 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
     if (!m_canvas)
         return;
     m_app.sys.images = m_images.get();
-    LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), buildItem);
+    m_buildItem = buildItem;
+    m_pendingImages.clear();
+    m_nextPending = 0;
+    StopTimer(Timer::BuildImages);
+    const auto build = [this](int item) {
+        if (item >= kFirstCommandItem) {
+            // A free record has no picture to build.
+            if (m_app.store.Items[static_cast<std::size_t>(item)].Kind != kind::Free)
+                m_pendingImages.push_back(item);
+        }
+        else if (m_buildItem)
+            m_buildItem(item);
+    };
+    LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), build);
+}
+
+void FrmMain::BuildPendingImagesLater() {
+    if (PendingImages() > 0)
+        StartTimer(Timer::BuildImages, kImageBuildTickMs);
+}
+
+void FrmMain::FinishPendingImages() {
+    BuildPendingImages(PendingImages());
+}
+
+void FrmMain::BuildPendingImages(std::size_t count) {
+    for (; count > 0 && m_nextPending < m_pendingImages.size(); --count)
+        if (m_buildItem)
+            m_buildItem(m_pendingImages[m_nextPending++]);
+    if (PendingImages() == 0 && !m_pendingImages.empty()) {
+        StopTimer(Timer::BuildImages);
+        ITrace* trace = m_app.sys.trace;
+        if (trace && trace->Enabled())
+            trace->Line("images pending-built=" + std::to_string(m_pendingImages.size()));
+        m_pendingImages.clear();
+        m_nextPending = 0;
+    }
 }
 
 void FrmMain::ReleaseImages() noexcept {
+    StopTimer(Timer::BuildImages);
+    m_pendingImages.clear();
+    m_nextPending = 0;
     if (m_skin && m_images)
         qor::ReleaseImages(*m_skin, *m_images);
 }
@@ -154,7 +204,10 @@ void FrmMain::OnEndSession(bool ending) {
     m_program.EndSession(ending);
 }
 
-void FrmMain::OnTimer(Timer) {}
+void FrmMain::OnTimer(Timer timer) {
+    if (timer == Timer::BuildImages)
+        BuildPendingImages(kImagesPerTick);
+}
 
 LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     try {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "dock/DockCanvas_win.h"
 #include "dock/ImageCache_win.h"
@@ -25,6 +26,7 @@ public:
         RecycleBin = 3,  // Timer3, 1000 ms
         AutoHide = 4,    // Timer4, 1000 ms
         Dwell = 5,       // Timer5, 50 ms
+        BuildImages = 6, // the pop-up pictures, built after the first frame
     };
 
     static constexpr const char* kClassName = "QORDesktop.FrmMain";
@@ -66,7 +68,15 @@ public:
 
     // LoadSkinImages for this window's canvas: the skin from the program's resources, every
     // item's renderings through `buildItem`. The item cache becomes the program's image service.
+    // The pictures of items shown only in pop-up panels (command items and group members, up to
+    // a thousand of them) are left pending: BuildPendingImagesLater makes them after the first
+    // frame, a few at a time, so that the ring shows at once.
     void LoadImages(const ItemImageBuilder& buildItem);
+    // Starts building the pending pictures in the background of the message loop.
+    void BuildPendingImagesLater();
+    // Builds every pending picture now (before a pop-up panel shows them).
+    void FinishPendingImages();
+    std::size_t PendingImages() const { return m_pendingImages.size() - m_nextPending; }
     // ReleaseImages: every rendering, attribute object and brush of both caches.
     void ReleaseImages() noexcept;
 
@@ -85,6 +95,8 @@ private:
     LRESULT OnQueryEndSession();
     void OnEndSession(bool ending);
     void OnTimer(Timer timer);
+    // Builds up to `count` pending pictures; stops the building timer when none is left.
+    void BuildPendingImages(std::size_t count);
     // Hands a frame of the canvas to the window (the canvas's presenter).
     void PresentFrame(const CanvasFrame& frame);
 
@@ -95,6 +107,9 @@ private:
     std::unique_ptr<DockCanvas> m_canvas;
     std::unique_ptr<SkinCache> m_skin;
     std::unique_ptr<ImageCache> m_images;
+    ItemImageBuilder m_buildItem;
+    std::vector<int> m_pendingImages;
+    std::size_t m_nextPending = 0;
 };
 
 } // namespace qor

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "dock/FrmMain_win.h"
 #include "fakes/Fakes.h"
@@ -96,6 +98,47 @@ TEST_F(WindowsWin, FrmMainIsALayeredToolWindowOverTheWorkArea) {
     EXPECT_EQ(dock.Hwnd(), nullptr);
     EXPECT_EQ(dock.Canvas(), nullptr);
     dock.Unload(); // twice is harmless
+}
+
+TEST_F(WindowsWin, PopupPicturesAreBuiltAfterTheRingOnATimer) {
+    FrmMain dock(t.app, program);
+    ASSERT_TRUE(dock.Load(instance));
+    Store& store = t.app.store;
+    store.Items[kFirstCommandItem].Kind = kind::Command;
+    store.Items[kFirstPoolItem].Kind = kind::Member;
+    store.Items[kFirstPoolItem + 1].Kind = kind::Free; // nothing to build
+    std::vector<int> built;
+    dock.LoadImages([&](int item) { built.push_back(item); });
+    EXPECT_EQ(t.app.sys.images, dock.Images());
+
+    // The templates first, then every ring-side item; none of the pop-up pictures yet.
+    ASSERT_GE(built.size(), 4u);
+    EXPECT_EQ((std::vector<int>(built.begin(), built.begin() + 4)), (std::vector<int>{39, 40, 41, 42}));
+    EXPECT_EQ(std::count(built.begin(), built.end(), 1), 1);
+    EXPECT_EQ(std::count(built.begin(), built.end(), kLastTemplate), 1);
+    EXPECT_TRUE(std::all_of(built.begin(), built.end(), [](int i) { return i < kFirstCommandItem; }));
+    EXPECT_EQ(dock.PendingImages(), 2u);
+
+    // The timer builds them from the message loop.
+    built.clear();
+    dock.BuildPendingImagesLater();
+    const DWORD deadline = GetTickCount() + 5000;
+    MSG msg;
+    while (dock.PendingImages() > 0 && GetTickCount() < deadline) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(1);
+    }
+    EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
+    EXPECT_EQ(dock.PendingImages(), 0u);
+
+    // Loading again and finishing at once (a pop-up about to open) builds the same, immediately.
+    dock.LoadImages([&](int item) { built.push_back(item); });
+    built.clear();
+    dock.FinishPendingImages();
+    EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
+    dock.Unload();
+    EXPECT_EQ(t.app.sys.images, nullptr);
 }
 
 TEST_F(WindowsWin, EveryWindowPassesCloseAndSessionEndToTheProgram) {

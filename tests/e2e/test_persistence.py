@@ -79,3 +79,70 @@ def test_deleted_item_file_comes_back_from_its_bak(qor: h.QorApp):
     _end_in_order(qor)
     assert menu.stat().st_size == fmt.MENU_SIZE
     assert fmt.Menu.unpack(menu.read_bytes()).items[60].Title == "Restored from bak"
+
+
+SYSTEM_KEY = r"HKEY_CURRENT_USER\Software\QOR Desktop\System"
+RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
+
+
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_first_run_marker_deletes_the_stored_dock_once(qor: h.QorApp):
+    qor.start()
+    qor.wait_stable("first")
+    _end_in_order(qor)
+
+    # An earlier dock: 8 positions, a marked template, a picture of its own in the cache.
+    data = qor.prefix.data_dir()
+    for name in ("QORCfg.cfg", "QORCfg.cfg.bak"):
+        settings = fmt.Settings.unpack((data / name).read_bytes())
+        settings.IconCountCode = 0
+        (data / name).write_bytes(settings.pack())
+    for name in ("QORMenu.cfg", "QORMenu.cfg.bak"):
+        menu = fmt.Menu.unpack((data / name).read_bytes())
+        menu.items[60].Title = "Earlier dock"
+        (data / name).write_bytes(menu.pack())
+    stray = data / "QorIcons" / "900.png"
+    stray.write_bytes((h.REPO / "resources" / "SysIcons" / "File.png").read_bytes())
+    # What an installer leaves for a fresh start.
+    qor.prefix.reg_add(SYSTEM_KEY, "FirstRun", "0")
+
+    qor.start()
+    qor.wait_stable("after-first-run")
+    assert qor.prefix.reg_query(SYSTEM_KEY, "FirstRun") == ("REG_SZ", "1")
+    assert not stray.exists(), "the earlier icon cache was kept"
+    _end_in_order(qor)
+    settings = fmt.Settings.unpack((data / "QORCfg.cfg").read_bytes())
+    assert settings.IconCountCode == 4, "the earlier settings were kept"
+    assert fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes()).items[60].Title != "Earlier dock"
+
+    # "1" is not a first run: the dock of the previous start stays.
+    menu = fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes())
+    menu.items[60].Title = "Kept dock"
+    (data / "QORMenu.cfg").write_bytes(menu.pack())
+    qor.start()
+    qor.wait_stable("second")
+    _end_in_order(qor)
+    assert fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes()).items[60].Title == "Kept dock"
+
+
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_start_with_windows_is_registered_when_the_settings_ask(qor: h.QorApp):
+    # Without a settings file nothing is registered.
+    qor.start()
+    qor.wait_stable("no-settings")
+    _end_in_order(qor)
+    assert qor.prefix.reg_query(RUN_KEY, "QOR Desktop") is None
+
+    data = qor.prefix.data_dir()
+    settings = fmt.Settings.unpack((data / "QORCfg.cfg").read_bytes())
+    settings.AutoRun = -1
+    (data / "QORCfg.cfg").write_bytes(settings.pack())
+    qor.start()
+    qor.wait_stable("auto-run")
+    value = qor.prefix.reg_query(RUN_KEY, "QOR Desktop")
+    assert value is not None, "no Run value after a start whose settings ask for it"
+    kind, path = value
+    assert kind == "REG_SZ"
+    assert path.lower().endswith("\\" + h.PROGRAM_IMAGE.lower()), path
+    _end_in_order(qor)
+    assert fmt.Settings.unpack((data / "QORCfg.cfg").read_bytes()).AutoRun == -1

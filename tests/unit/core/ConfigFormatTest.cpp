@@ -128,13 +128,6 @@ Bytes HandBuiltGroup(int g, const std::vector<int32_t>& members, int32_t count) 
     return b;
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
 // A hand-built standard menu file: the given group records (others empty) and free items,
 // with the given items placed.
 Bytes HandBuiltMenu(const std::map<int, Bytes>& groups, const std::map<int, Bytes>& items) {

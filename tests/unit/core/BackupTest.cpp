@@ -302,8 +302,9 @@ TEST(ReadBackup, PicturesInUseAreNotOverwrittenAndOldOnesGoAfterwards) {
     EXPECT_TRUE(IsCachePictureName(go, kCache));
     // Every cached picture left is one the restored dock names.
     for (const auto& [path, bytes] : v.fs.files)
-        if (EndsWithNoCase(path, ".png") && StartsWith(path, kCache))
+        if (EndsWithNoCase(path, ".png") && StartsWith(path, kCache)) {
             EXPECT_TRUE(path == chess || path == go) << path;
+        }
     v.ExpectWritesOnlyInDataFolder("in use");
 }
 
@@ -789,8 +790,9 @@ TEST(Commands, ResetShortcutsAndIconsAsksThenRebuildsTheItems) {
         for (const std::string& p : {it.IconPath.Peek(), it.LargeIconPath.Peek()})
             used.insert(ToLowerAscii(p));
     for (const char* p : {"0.png", "1.png", "2.png", "3.png"})
-        if (!used.count(ToLowerAscii(kCache + p)))
+        if (!used.count(ToLowerAscii(kCache + p))) {
             EXPECT_FALSE(d.fs.Has(kCache + p)) << p;
+        }
     EXPECT_TRUE(d.fs.files[kMenu] == SerializeMenu(d.app.store));
     ASSERT_EQ(d.ui.messages.size(), 2u);
     EXPECT_EQ(d.ui.messages[1].text, "Reset all default shortcuts & icons successfully!");

@@ -656,8 +656,9 @@ TEST(CrashMatrix, MenuSaveCutAtEveryOperation) {
             const bool isOld = next.Items == oldDock.Items && next.Groups == oldDock.Groups;
             const bool isNew = next.Items == newDock.Items && next.Groups == newDock.Groups;
             EXPECT_TRUE(isOld || isNew) << "k=" << k << " crash=" << crash;
-            if (saved)
+            if (saved) {
                 EXPECT_TRUE(isNew);
+            }
         }
     }
 }
@@ -697,8 +698,9 @@ TEST(CrashMatrix, FirstSaveCutShortLeavesNoDamagedDock) {
         SaveMenu(t.app);
         bool loaded = false;
         const Store next = LoadedFrom(t.fs, loaded);
-        if (loaded)
+        if (loaded) {
             EXPECT_EQ(next.Items[129], Member("Editor")) << k;
+        }
         EXPECT_EQ(CheckStoreInvariants(next), "") << k;
     }
 }

@@ -107,8 +107,9 @@ TEST(FirstRun, OnlyAZeroMarksAFirstRun) {
         if (c.stored)
             t.reg.SetString(reg::CurrentUser, kSystemSub, "FirstRun", *c.stored);
         EXPECT_EQ(IsFirstRun(t.app), c.first) << c.stored.value_or("(missing)");
-        if (c.first)
+        if (c.first) {
             EXPECT_EQ(t.reg.GetString(reg::CurrentUser, kSystemSub, "FirstRun"), "1");
+        }
         EXPECT_FALSE(IsFirstRun(t.app)); // never twice
     }
 }

@@ -225,11 +225,21 @@ class Screen:
     def xdotool(self, *args, timeout=30):
         return _run(["xdotool", *map(str, args)], env=self.env(), timeout=timeout, check=True).stdout
 
-    def move(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
+    def move(self, x, y, timeout=2.0):
+        """Moves the pointer and waits until X reports it there. (xdotool's own --sync waits for
+        a motion event, which never comes when the pointer is already in place.)"""
+        self.xdotool("mousemove", x, y)
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            where = dict(part.split(":", 1) for part in self.xdotool("getmouselocation").split()
+                         if ":" in part)
+            if (int(where.get("x", -1)), int(where.get("y", -1))) == (int(x), int(y)):
+                return
+            time.sleep(0.02)
 
     def click(self, x, y, button=1):
-        self.xdotool("mousemove", "--sync", x, y, "click", button)
+        self.move(x, y)
+        self.xdotool("click", button)
 
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)

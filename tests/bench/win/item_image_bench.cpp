@@ -14,7 +14,6 @@
 // Prints median and 95th percentile in milliseconds. Start-up builds one member rendering per
 // member of every group, so the member figure times the number of members is what a full store
 // adds before the first frame.
-#include <wincodec.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/BenchFigures.h"
 #include "dock/DockCanvas_win.h"
 #include "dock/ImageCache_win.h"
 
@@ -38,32 +38,9 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct Figure {
-    double median = 0;
-    double p95 = 0;
-};
-
-Figure Summarise(std::vector<double> samples) {
-    if (samples.empty())
-        return {};
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(samples.size() - 1) + 0.5);
-        return samples[std::min(i, samples.size() - 1)];
-    };
-    return {at(0.5), at(0.95)};
-}
+using bench::Figure;
+using bench::NowMs;
+using bench::Summarise;
 
 void Print(const char* what, const std::vector<double>& samples) {
     const Figure f = Summarise(samples);
@@ -91,55 +68,9 @@ bool WriteTestPng(const std::wstring& path, int side) {
     return GdipSaveImageToFile(bitmap, path.c_str(), &png, nullptr) == Ok;
 }
 
+const PictureDecoder* g_decoder = nullptr; // made in main once COM is started
+
 // `given`: a picture file to time; empty: a side x side test picture made here (and removed).
-template <class T> struct ComPtr {
-    T* p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p)
-            p->Release();
-    }
-    T* operator->() const { return p; }
-};
-
-// The picture decoded by the imaging component directly, without asking for its metadata, then
-// copied into a 32-bit ARGB GDI+ bitmap: the way around GDI+'s reading of every metadata chunk.
-Picture DecodeWithWic(IWICImagingFactory* factory, const std::wstring& path) {
-    ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder.p)))
-        return {};
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame.p)))
-        return {};
-    ComPtr<IWICFormatConverter> converted;
-    if (FAILED(factory->CreateFormatConverter(&converted.p)) ||
-        FAILED(converted->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)))
-        return {};
-    UINT w = 0;
-    UINT h = 0;
-    if (FAILED(converted->GetSize(&w, &h)) || w == 0 || h == 0 || w > 4096 || h > 4096)
-        return {};
-    GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0, PixelFormat32bppARGB, nullptr,
-                                  &bitmap) != Ok)
-        return {};
-    Picture result(bitmap);
-    Gdiplus::BitmapData data{};
-    Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
-    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok)
-        return {};
-    const HRESULT copied =
-        converted->CopyPixels(nullptr, static_cast<UINT>(data.Stride), static_cast<UINT>(data.Stride) * h,
-                              static_cast<BYTE*>(data.Scan0));
-    GdipBitmapUnlockBits(bitmap, &data);
-    return SUCCEEDED(copied) ? std::move(result) : Picture{};
-}
-
-IWICImagingFactory* g_factory = nullptr; // made once in main when COM is usable
 
 void Measure(GpGraphics* target, int side, int repeats, const std::string& given = {}) {
     char temp[MAX_PATH] = {};
@@ -165,12 +96,12 @@ void Measure(GpGraphics* target, int side, int repeats, const std::string& given
         open.push_back(NowMs() - t0);
 
         t0 = NowMs();
-        Picture loaded = LoadImageFile(path);
+        Picture loaded = LoadImageFile(path); // GDI+ alone
         load.push_back(NowMs() - t0);
 
-        if (g_factory) {
+        if (g_decoder) {
             t0 = NowMs();
-            Picture direct = DecodeWithWic(g_factory, wide);
+            Picture direct = g_decoder->Decode(path);
             wic.push_back(NowMs() - t0);
             if (!direct && i == 0)
                 std::printf("  (the imaging component did not decode the picture)\n");
@@ -188,7 +119,7 @@ void Measure(GpGraphics* target, int side, int repeats, const std::string& given
 
         // The member's whole cost at start-up: load, then the 32 x 32 level.
         t0 = NowMs();
-        Picture again = LoadImageFile(path);
+        Picture again = LoadImageFile(path, g_decoder); // as the program loads it
         ImageLevels other;
         ScaleIntoCache(again.get(), other, 4, 32, 32, false, target);
         whole.push_back(NowMs() - t0);
@@ -214,15 +145,14 @@ int main(int argc, char** argv) {
     std::printf("COM: %s\n", ole ? "single-threaded apartment (OleInitialize)" : "multi-threaded apartment");
     if (!ole)
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&g_factory))))
-        g_factory = nullptr;
     Session gdiplus;
     if (gdiplus.Start() != 0) {
         std::printf("GDI+ did not start\n");
         return 1;
     }
     {
+        PictureDecoder decoder;
+        g_decoder = &decoder;
         std::unique_ptr<DockCanvas> canvas = DockCanvas::Create(nullptr, 640, 480);
         if (!canvas) {
             std::printf("cannot make the canvas\n");
@@ -234,8 +164,6 @@ int main(int argc, char** argv) {
             Measure(canvas->Graphics(), 0, repeats, argv[i]);
     }
     gdiplus.Stop();
-    if (g_factory)
-        g_factory->Release();
     if (ole)
         OleUninitialize();
     else

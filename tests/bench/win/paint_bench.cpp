@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/AppState.h"
+#include "bench/win/BenchFigures.h"
 #include "dock/DockCanvas_win.h"
 #include "dock/ImageCache_win.h"
 #include "dock/Paint.h"
@@ -27,32 +28,9 @@ using namespace qor;
 
 namespace {
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct Figure {
-    double median = 0;
-    double p95 = 0;
-};
-
-Figure Summarise(std::vector<double> samples) {
-    if (samples.empty())
-        return {};
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(samples.size() - 1) + 0.5);
-        return samples[std::min(i, samples.size() - 1)];
-    };
-    return {at(0.5), at(0.95)};
-}
+using bench::Figure;
+using bench::NowMs;
+using bench::Summarise;
 
 std::string SourceDir() {
     // This file's own path names the source tree unless QOR_SOURCE_DIR says otherwise.

@@ -270,6 +270,13 @@ void Program::EndSession(bool ending) {
     ExitProgram();
 }
 
+void Program::PendingImagesBuilt(std::size_t count) {
+    if (!m_trace->Enabled())
+        return;
+    Trace("images pending-built=" + std::to_string(count) + Format(" ms=%.3f", m_clock.NowMs() - m_startMs));
+    Trace(MemoryLine("images-built"));
+}
+
 void Program::FramePresented(double) {
     if (m_firstFrameTraced)
         return;

@@ -51,6 +51,7 @@ public:
     void QueryEndSession() override;
     void EndSession(bool ending) override;
     void FramePresented(double ms) override;
+    void PendingImagesBuilt(std::size_t count) override;
 
     AppState& App() { return m_app; }
     bool Exited() const { return m_exited; }

@@ -117,11 +117,10 @@ void FrmMain::BuildPendingImages(std::size_t count) {
             m_buildItem(m_pendingImages[m_nextPending++]);
     if (PendingImages() == 0 && !m_pendingImages.empty()) {
         StopTimer(Timer::BuildImages);
-        ITrace* trace = m_app.sys.trace;
-        if (trace && trace->Enabled())
-            trace->Line("images pending-built=" + std::to_string(m_pendingImages.size()));
+        const std::size_t built = m_pendingImages.size();
         m_pendingImages.clear();
         m_nextPending = 0;
+        m_program.PendingImagesBuilt(built);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace qor {
 
 // Lets the pending window messages run once (one pass of the message queue). A WM_QUIT seen on
@@ -27,6 +29,8 @@ public:
     virtual void EndSession(bool ending) = 0;
     // A window presented a frame (`ms` long); the program traces the first one.
     virtual void FramePresented(double ms) = 0;
+    // The dock finished the pictures it builds after the first frame (`count` of them).
+    virtual void PendingImagesBuilt(std::size_t count) { (void)count; }
 };
 
 // The window procedure of class T: binds `this` (the lpCreateParams of CreateWindowEx) at

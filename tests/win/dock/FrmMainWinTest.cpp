@@ -25,6 +25,8 @@ struct RecordingProgram : win::IProgram {
         lastEnding = ending;
     }
     void FramePresented(double) override { ++frames; }
+    void PendingImagesBuilt(std::size_t count) override { builtCounts.push_back(count); }
+    std::vector<std::size_t> builtCounts;
 };
 
 class WindowsWin : public ::testing::Test {
@@ -131,6 +133,7 @@ TEST_F(WindowsWin, PopupPicturesAreBuiltAfterTheRingOnATimer) {
     }
     EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
     EXPECT_EQ(dock.PendingImages(), 0u);
+    EXPECT_EQ(program.builtCounts, std::vector<std::size_t>{2});
 
     // Loading again and finishing at once (a pop-up about to open) builds the same, immediately.
     dock.LoadImages([&](int item) { built.push_back(item); });

@@ -172,8 +172,7 @@ bool Program::Main() {
         m_subMenu.Load(m_instance);
         m_ui.SetOwner(m_main.Hwnd());
     });
-    Phase("LoadSkinImages",
-          [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });
+    Phase("LoadSkinImages", [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });
     Phase("TrimWorkingSet", [] { TrimWorkingSet(); });
     if (m_trace->Enabled())
         Trace(MemoryLine("trim"));

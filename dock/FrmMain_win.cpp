@@ -90,14 +90,15 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
     m_pendingImages.clear();
     m_nextPending = 0;
     StopTimer(Timer::BuildImages);
+    // Items below the command items are drawn on the ring (or are its templates): built now.
+    // Later ones wait, except free records, which have no picture.
     const auto build = [this](int item) {
-        if (item >= kFirstCommandItem) {
-            // A free record has no picture to build.
-            if (m_app.store.Items[static_cast<std::size_t>(item)].Kind != kind::Free)
-                m_pendingImages.push_back(item);
+        if (item < kFirstCommandItem) {
+            if (m_buildItem)
+                m_buildItem(item);
+        } else if (m_app.store.Items[static_cast<std::size_t>(item)].Kind != kind::Free) {
+            m_pendingImages.push_back(item);
         }
-        else if (m_buildItem)
-            m_buildItem(item);
     };
     LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), build);
 }
@@ -163,8 +164,9 @@ void FrmMain::PresentFrame(const CanvasFrame& frame) {
     if (trace && trace->Enabled()) {
         char line[160];
         const RECT& d = frame.dirty;
-        std::snprintf(line, sizeof line, "present window=FrmMain alpha=%u ok=%d dirty=%ld,%ld,%ld,%ld ms=%.3f",
-                      frame.alpha, ok ? 1 : 0, d.left, d.top, d.right, d.bottom, ms);
+        std::snprintf(line, sizeof line,
+                      "present window=FrmMain alpha=%u ok=%d dirty=%ld,%ld,%ld,%ld ms=%.3f", frame.alpha,
+                      ok ? 1 : 0, d.left, d.top, d.right, d.bottom, ms);
         trace->Line(line);
     }
     if (ok)

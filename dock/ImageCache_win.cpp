@@ -14,7 +14,8 @@ namespace {
 using namespace gdip;
 
 constexpr int kMaxSide = 4096;
-constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128 // no rendering is ever larger; guards against absurd requests
+constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128 // no rendering is ever
+                                 // larger; guards against absurd requests
 
 struct ComRelease {
     void operator()(IUnknown* p) const noexcept {
@@ -249,7 +250,8 @@ Image DecodeImage(const Bytes& bytes) {
 }
 
 PictureDecoder::PictureDecoder() {
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&m_factory))))
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&m_factory))))
         m_factory = nullptr;
 }
 
@@ -276,8 +278,8 @@ Image PictureDecoder::Decode(const std::string& path) const {
         return {};
     std::unique_ptr<IWICFormatConverter, ComRelease> converter(rawConverter);
     // Straight (not pre-multiplied) BGRA in memory is GDI+'s 32-bit ARGB.
-    if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)))
+    if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return {};
     UINT w = 0;
     UINT h = 0;
@@ -293,8 +295,9 @@ Image PictureDecoder::Decode(const std::string& path) const {
     Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
     if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok)
         return {};
-    const HRESULT copied = converter->CopyPixels(nullptr, static_cast<UINT>(data.Stride),
-                                                 static_cast<UINT>(data.Stride) * h, static_cast<BYTE*>(data.Scan0));
+    const HRESULT copied =
+        converter->CopyPixels(nullptr, static_cast<UINT>(data.Stride), static_cast<UINT>(data.Stride) * h,
+                              static_cast<BYTE*>(data.Scan0));
     GdipBitmapUnlockBits(bitmap, &data);
     return SUCCEEDED(copied) ? std::move(result) : Image{};
 }
@@ -458,7 +461,8 @@ void BuildFromPictureFile(AppState& app, ImageCache& images, int item) {
     DockItem& it = app.store.Items[static_cast<std::size_t>(item)];
     if (it.Kind == kind::Free)
         return;
-    if (!images.LoadWorkingFromFile(it.LargeIconPath.Clean()) && !images.LoadWorkingFromFile(it.IconPath.Clean()))
+    if (!images.LoadWorkingFromFile(it.LargeIconPath.Clean()) &&
+        !images.LoadWorkingFromFile(it.IconPath.Clean()))
         return;
     images.FreeEntries(item);
     images.ScaleIntoCache(item, 1, app.geo.SizeLevels[1], app.geo.SizeLevels[1], false);

@@ -31,8 +31,8 @@ KeyHandle OpenKey(uint32_t root, const std::string& subKey) {
 
 } // namespace
 
-std::optional<RegValue> Win32Registry::Query(uint32_t root, const std::string& subKey, const std::string& name,
-                                             std::size_t maxBytes) {
+std::optional<RegValue> Win32Registry::Query(uint32_t root, const std::string& subKey,
+                                             const std::string& name, std::size_t maxBytes) {
     KeyHandle key = OpenKey(root, subKey);
     if (!key)
         return std::nullopt;
@@ -58,7 +58,8 @@ std::optional<long> Win32Registry::Set(uint32_t root, const std::string& subKey,
     if (RegCreateKeyA(RootHandle(root), subKey.empty() ? nullptr : subKey.c_str(), &raw) != ERROR_SUCCESS)
         return std::nullopt;
     KeyHandle key{raw};
-    return static_cast<long>(RegSetValueExA(key.get(), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+    return static_cast<long>(RegSetValueExA(key.get(), name.c_str(), 0, type,
+                                            data.empty() ? nullptr : data.data(),
                                             static_cast<DWORD>(data.size())));
 }
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "core/AppState.h"
 #include "bench/win/BenchFigures.h"
+#include "core/AppState.h"
 #include "dock/DockCanvas_win.h"
 #include "dock/ImageCache_win.h"
 #include "dock/Paint.h"
@@ -48,7 +48,8 @@ std::string SourceDir() {
 }
 
 std::optional<Bytes> ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
     Bytes bytes(GetFileSize(file, nullptr));
@@ -60,7 +61,9 @@ std::optional<Bytes> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
 
 HWND MakeLayeredWindow(int width, int height) {
     WNDCLASSA wc{};
@@ -68,8 +71,8 @@ HWND MakeLayeredWindow(int width, int height) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "QorPaintBench";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, "paint bench", WS_POPUP, 0, 0,
-                                  width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, "paint bench", WS_POPUP,
+                                  0, 0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     if (window)
         ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
@@ -85,12 +88,18 @@ void Pump() {
 
 // The ring of 36 shipped pictures with captions, as the program shows it at rest.
 void FillRing(AppState& app, const std::string& sysIcons) {
-    static const char* const kPictures[] = {
-        "My Computer", "RecycleEmpty", "Internet", "Mailbox", "Personal", "MusicFolder", "PicFolder",
-        "Network", "CPanel", "Printer", "Search", "Desktop", "Folder", "File", "Application", "Group",
-        "LogOff", "LockWorkstation", "MonitorOff", "Exit", "Properties", "About", "Display", "DeviceManager",
-        "FixedDrive", "DVDDrive", "FloppyDrive", "RamDrive", "Library", "FavFolder", "DocFolder", "Directory",
-        "Network Connection", "Get Started", "HideQOR", "Minimize"};
+    static const char* const kPictures[] = {"My Computer", "RecycleEmpty", "Internet",
+                                            "Mailbox",     "Personal",     "MusicFolder",
+                                            "PicFolder",   "Network",      "CPanel",
+                                            "Printer",     "Search",       "Desktop",
+                                            "Folder",      "File",         "Application",
+                                            "Group",       "LogOff",       "LockWorkstation",
+                                            "MonitorOff",  "Exit",         "Properties",
+                                            "About",       "Display",      "DeviceManager",
+                                            "FixedDrive",  "DVDDrive",     "FloppyDrive",
+                                            "RamDrive",    "Library",      "FavFolder",
+                                            "DocFolder",   "Directory",    "Network Connection",
+                                            "Get Started", "HideQOR",      "Minimize"};
     for (int i = 1; i <= kSlotBound; ++i) {
         DockItem& item = app.store.Items[static_cast<std::size_t>(i)];
         const std::string name = kPictures[(i - 1) % std::size(kPictures)];
@@ -130,7 +139,8 @@ Results Measure(int width, int height, bool tracking, int frames) {
     ImageCache images(canvas->Graphics());
     SkinCache skin(canvas->Graphics());
     const std::string skinFolder = SourceDir() + "\\resources\\skin\\";
-    LoadSkinImages(app, skin, images, [&](const std::string& name) { return ReadWholeFile(skinFolder + name + ".png"); });
+    LoadSkinImages(app, skin, images,
+                   [&](const std::string& name) { return ReadWholeFile(skinFolder + name + ".png"); });
     canvas->SetCaches(&images.Store(), &skin);
     canvas->SetChangeTracking(tracking);
     app.sys.images = &images;
@@ -196,7 +206,9 @@ Results Measure(int width, int height, bool tracking, int frames) {
     return r;
 }
 
-void Print(const char* what, const Figure& f) { std::printf("  %-11s median %7.2f ms   p95 %7.2f ms\n", what, f.median, f.p95); }
+void Print(const char* what, const Figure& f) {
+    std::printf("  %-11s median %7.2f ms   p95 %7.2f ms\n", what, f.median, f.p95);
+}
 
 } // namespace
 
@@ -222,11 +234,11 @@ int main(int argc, char** argv) {
             Print("present", r.present);
             Print("DockAction", r.action);
             if (tracking)
-                std::printf("  last hover frame presented %ld,%ld-%ld,%ld\n", r.lastDirty.left, r.lastDirty.top,
-                            r.lastDirty.right, r.lastDirty.bottom);
-            std::printf("  hover repaint p95 %s one 60 Hz frame (16.7 ms); median %.2fx the whole-canvas floor\n",
-                        r.action.p95 <= 16.7 ? "within" : "over",
-                        r.action.median / std::max(wholeFloor, 1e-6));
+                std::printf("  last hover frame presented %ld,%ld-%ld,%ld\n", r.lastDirty.left,
+                            r.lastDirty.top, r.lastDirty.right, r.lastDirty.bottom);
+            std::printf(
+                "  hover repaint p95 %s one 60 Hz frame (16.7 ms); median %.2fx the whole-canvas floor\n",
+                r.action.p95 <= 16.7 ? "within" : "over", r.action.median / std::max(wholeFloor, 1e-6));
         }
     }
     return 0;

@@ -12,7 +12,9 @@
 namespace qor {
 namespace {
 
-std::string SkinFile(const std::string& name) { return test::SourceDir() + "/resources/skin/" + name + ".png"; }
+std::string SkinFile(const std::string& name) {
+    return test::SourceDir() + "/resources/skin/" + name + ".png";
+}
 
 std::optional<Bytes> ReadHostFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -71,23 +73,20 @@ TEST_F(ImageCacheTest, ScaleIntoCacheGivesTheAskedSizes) {
         int expectWidth, expectHeight;
     };
     const Case cases[] = {
-        {0, 0, 0, true, true, 40, 30},      // level 0 at the image's own size
+        {0, 0, 0, true, true, 40, 30},        // level 0 at the image's own size
         {0, 128, 128, false, true, 128, 128}, // the centre: level 0 scaled to 128
-        {1, 48, 48, false, true, 48, 48},
-        {2, 64, 64, false, true, 64, 64},
-        {3, 128, 128, false, true, 128, 128},
-        {4, 32, 32, false, true, 32, 32},
-        {1, 0, 0, true, true, 40, 30},      // own size wins over the arguments
-        {1, 0, 48, false, false, 0, 0},
-        {1, 48, -3, false, false, 0, 0},
-        {5, 48, 48, false, false, 0, 0},
-        {-1, 48, 48, false, false, 0, 0},
+        {1, 48, 48, false, true, 48, 48},     {2, 64, 64, false, true, 64, 64},
+        {3, 128, 128, false, true, 128, 128}, {4, 32, 32, false, true, 32, 32},
+        {1, 0, 0, true, true, 40, 30}, // own size wins over the arguments
+        {1, 0, 48, false, false, 0, 0},       {1, 48, -3, false, false, 0, 0},
+        {5, 48, 48, false, false, 0, 0},      {-1, 48, 48, false, false, 0, 0},
         {1, 100000, 48, false, false, 0, 0},
     };
     for (const Case& c : cases) {
         ImageLevels entry;
-        EXPECT_EQ(ScaleIntoCache(source.get(), entry, c.level, c.width, c.height, c.ownSize, canvas->Graphics()),
-                  c.filled)
+        EXPECT_EQ(
+            ScaleIntoCache(source.get(), entry, c.level, c.width, c.height, c.ownSize, canvas->Graphics()),
+            c.filled)
             << c.level << " " << c.width << "x" << c.height;
         if (!c.filled)
             continue;
@@ -242,7 +241,8 @@ TEST_F(ImageCacheTest, SkinLoadBuildsEveryRenderingOfTheTable) {
             ASSERT_TRUE(entry->Has(0)) << e.name;
             EXPECT_EQ(entry->width, e.width) << e.name;
             for (int level = 1; level < kImageLevels; ++level) {
-                ASSERT_TRUE(entry->Has(level)) << e.name << " " << level << " size " << t.app.geo.SizeLevels[level];
+                ASSERT_TRUE(entry->Has(level))
+                    << e.name << " " << level << " size " << t.app.geo.SizeLevels[level];
                 EXPECT_EQ(entry->Cached(level)->width, t.app.geo.SizeLevels[level]) << e.name;
             }
             break;
@@ -344,7 +344,7 @@ TEST_F(ImageCacheTest, MissingOrDamagedSkinIsSkipped) {
     for (int element = 0; element < SkinCache::kElements; ++element)
         EXPECT_FALSE(skin->Store().Find(element)->Has(0));
     EXPECT_FALSE(images->HasEntry(0, 0)); // neither a centre picture nor a readable logo
-    EXPECT_NE(skin->Fade(4), nullptr);     // the rest of the load still ran
+    EXPECT_NE(skin->Fade(4), nullptr);    // the rest of the load still ran
 
     // The program's own resources: this test program carries none, so nothing is found.
     EXPECT_FALSE(ResourceSkinReader(GetModuleHandleA(nullptr))("BORDER"));

@@ -18,6 +18,13 @@ def _end_in_order(app: h.QorApp):
     assert ended, f"{h.PROGRAM_IMAGE} did not end after taskkill"
 
 
+def _run_once(app: h.QorApp, label: str):
+    """One start that shows the ring, ended in order."""
+    app.start()
+    app.wait_stable(label)
+    _end_in_order(app)
+
+
 def _wait_for_file(path, timeout=20.0) -> bool:
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -29,9 +36,7 @@ def _wait_for_file(path, timeout=20.0) -> bool:
 
 @pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
 def test_first_start_ended_in_order_writes_both_files_at_their_sizes(qor: h.QorApp):
-    qor.start()
-    qor.wait_stable("running")
-    _end_in_order(qor)
+    _run_once(qor, "running")
 
     data = qor.prefix.data_dir()
     cfg, menu = data / "QORCfg.cfg", data / "QORMenu.cfg"
@@ -55,9 +60,7 @@ def test_first_start_ended_in_order_writes_both_files_at_their_sizes(qor: h.QorA
 
 @pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
 def test_deleted_item_file_comes_back_from_its_bak(qor: h.QorApp):
-    qor.start()
-    qor.wait_stable("first")
-    _end_in_order(qor)
+    _run_once(qor, "first")
 
     data = qor.prefix.data_dir()
     menu, bak = data / "QORMenu.cfg", data / "QORMenu.cfg.bak"
@@ -87,9 +90,7 @@ RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
 
 @pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
 def test_first_run_marker_deletes_the_stored_dock_once(qor: h.QorApp):
-    qor.start()
-    qor.wait_stable("first")
-    _end_in_order(qor)
+    _run_once(qor, "first")
 
     # An earlier dock: 8 positions, a marked template, a picture of its own in the cache.
     data = qor.prefix.data_dir()
@@ -119,18 +120,14 @@ def test_first_run_marker_deletes_the_stored_dock_once(qor: h.QorApp):
     menu = fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes())
     menu.items[60].Title = "Kept dock"
     (data / "QORMenu.cfg").write_bytes(menu.pack())
-    qor.start()
-    qor.wait_stable("second")
-    _end_in_order(qor)
+    _run_once(qor, "second")
     assert fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes()).items[60].Title == "Kept dock"
 
 
 @pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
 def test_start_with_windows_is_registered_when_the_settings_ask(qor: h.QorApp):
     # Without a settings file nothing is registered.
-    qor.start()
-    qor.wait_stable("no-settings")
-    _end_in_order(qor)
+    _run_once(qor, "no-settings")
     assert qor.prefix.reg_query(RUN_KEY, "QOR Desktop") is None
 
     data = qor.prefix.data_dir()

@@ -199,7 +199,7 @@ void DockController::DwellTick() {
     if (++m_dwell.ticks < kDwellTicks)
         return;
     m_dwell = {};
-    if (ICanvas* canvas = m_host.Canvas())
+    if (ICanvas* canvas = m_host.PaintCanvas())
         EffectAction(m_app, *canvas, m_app.dock.HoverSlot);
     StopTimer(DockTimer::Dwell);
 }
@@ -263,7 +263,7 @@ void DockController::OnMouseMove(int buttons, int shiftState, int x, int y) {
             }
         } else {
             d.Dragging = true;
-            if (ICanvas* canvas = m_host.Canvas())
+            if (ICanvas* canvas = m_host.PaintCanvas())
                 DockDragPaint(m_app, *canvas, x, y);
         }
     }
@@ -329,7 +329,7 @@ void DockController::DropToDelete(int x, int y) {
     const int removed = ClearItem(m_app, slot, false);
     Trace("dock delete slot=%d removed=%d", slot, removed);
     if (removed == 1) {
-        if (ICanvas* canvas = m_host.Canvas())
+        if (ICanvas* canvas = m_host.PaintCanvas())
             DockDelEffect(m_app, *canvas, x, y, [this] { m_host.PumpMessages(); });
         IniIconParam(m_app);
     }
@@ -513,7 +513,7 @@ void DockController::MinWindows(int state) {
     if (state != dockstate::Expanded)
         d.KeyboardMode = false;
     Trace("dock state=%d", state);
-    ICanvas* canvas = m_host.Canvas();
+    ICanvas* canvas = m_host.PaintCanvas();
 
     switch (state) {
     case dockstate::Minimized:
@@ -563,17 +563,17 @@ void DockController::Repaint() {
 // ---- paints ------------------------------------------------------------------------------------
 
 void DockController::PaintHover(bool isMouseDown) {
-    if (ICanvas* canvas = m_host.Canvas())
+    if (ICanvas* canvas = m_host.PaintCanvas())
         DockAction(m_app, *canvas, isMouseDown);
 }
 
 void DockController::PaintResting() {
-    if (ICanvas* canvas = m_host.Canvas())
+    if (ICanvas* canvas = m_host.PaintCanvas())
         DockNormal(m_app, *canvas, false);
 }
 
 void DockController::PaintRepaint() {
-    if (ICanvas* canvas = m_host.Canvas())
+    if (ICanvas* canvas = m_host.PaintCanvas())
         DockRepaint(m_app, *canvas);
 }
 

@@ -80,7 +80,7 @@ public:
     virtual ~IDockHost() = default;
 
     // The canvas the paint procedures draw on; null when the window has none (nothing is painted).
-    virtual ICanvas* Canvas() = 0;
+    virtual ICanvas* PaintCanvas() = 0;
     // Starts a timer with its interval, or stops it. The controller starts a running timer again
     // only after stopping it, so a start never shifts a running timer's ticks.
     virtual void StartTimer(DockTimer timer, uint32_t intervalMs) = 0;

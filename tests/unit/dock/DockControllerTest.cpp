@@ -30,7 +30,7 @@ public:
     bool foregroundOurs = true;
     DockController* dock = nullptr;
 
-    ICanvas* Canvas() override { return &canvas; }
+    ICanvas* PaintCanvas() override { return &canvas; }
     void StartTimer(DockTimer timer, uint32_t intervalMs) override {
         intervals[timer] = intervalMs;
         due[timer] = m_clock.now + intervalMs;

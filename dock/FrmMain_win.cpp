@@ -116,7 +116,7 @@ void FrmMain::DeleteGraphic() noexcept {
     m_canvas.reset();
 }
 
-void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
+void FrmMain::LoadImages(const ItemImageBuilder& buildItem, const SkinReader& readSkin) {
     if (!m_canvas)
         return;
     m_app.sys.images = m_images.get();
@@ -134,7 +134,8 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
             m_pendingImages.push_back(item);
         }
     };
-    LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), build);
+    LoadSkinImages(m_app, *m_skin, *m_images,
+                   readSkin ? readSkin : ResourceSkinReader(GetModuleHandleA(nullptr)), build);
 }
 
 void FrmMain::BuildPendingImagesLater() {

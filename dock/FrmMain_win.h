@@ -81,7 +81,8 @@ public:
     // The pictures of items shown only in pop-up panels (command items and group members, up to
     // a thousand of them) are left pending: BuildPendingImagesLater makes them after the first
     // frame, a few at a time, so that the ring shows at once.
-    void LoadImages(const ItemImageBuilder& buildItem);
+    // The skin comes from the program's resources unless `readSkin` names another source.
+    void LoadImages(const ItemImageBuilder& buildItem, const SkinReader& readSkin = {});
     // Starts building the pending pictures in the background of the message loop.
     void BuildPendingImagesLater();
     // Builds every pending picture now (before a pop-up panel shows them).

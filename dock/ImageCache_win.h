@@ -17,8 +17,7 @@
 #include "dock/Skin.h"
 #include "platform/FileSystem.h"
 #include "platform/GdiPlus_win.h"
-
-struct IWICImagingFactory;
+#include "platform/Handles_win.h"
 
 namespace qor {
 
@@ -84,7 +83,7 @@ public:
     gdip::Image Decode(const std::string& path) const;
 
 private:
-    IWICImagingFactory* m_factory = nullptr; // owned: released by the destructor
+    win::WicFactory m_factory;
 };
 
 // A picture file decoded as a 32-bit ARGB bitmap that no longer needs the file: through

@@ -323,26 +323,10 @@ bool SkinCache::CreateFadeAttributes() {
     return all;
 }
 
-void SkinCache::MakeBackBrush(uint32_t argb) {
-    GpSolidFill* brush = nullptr;
-    m_backBrush.reset();
-    if (GdipCreateSolidFill(argb, &brush) == Ok)
-        m_backBrush.reset(brush);
-}
-
-void SkinCache::MakeClearBrush() {
-    GpSolidFill* brush = nullptr;
-    m_clearBrush.reset();
-    if (GdipCreateSolidFill(0x00FFFFFFu, &brush) == Ok)
-        m_clearBrush.reset(brush);
-}
-
 void SkinCache::FreeAll() {
     m_store.FreeAll();
     for (ImageAttributes& fade : m_fade)
         fade.reset();
-    m_backBrush.reset();
-    m_clearBrush.reset();
 }
 
 // ---- Skin loading ---------------------------------------------------------------------------
@@ -425,8 +409,6 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
     }
 
     skin.CreateFadeAttributes();
-    skin.MakeBackBrush(app.run.BackColorArgb);
-    skin.MakeClearBrush();
 
     // The centre: item 0's picture (the user's), else the logo, at 128 x 128.
     images.FreeEntries(kCentreItem);

@@ -295,7 +295,6 @@ public:
             OleUninitialize();
         m_started = false;
     }
-    bool Started() const noexcept { return m_started; }
 
 private:
     bool m_started = false;
@@ -406,7 +405,6 @@ public:
             m_token = 0;
         }
     }
-    bool Started() const { return m_token != 0; }
 
 private:
     ULONG_PTR m_token = 0;

@@ -40,11 +40,11 @@ public:
     FrmMain& operator=(const FrmMain&) = delete;
     ~FrmMain() { Unload(); }
 
-    // Form_Initialize and Form_Load: creates the (hidden) window at the work area's top-left
-    // with the size ScreenWidth x ScreenHeight, builds the canvas, makes the window layered,
-    // detaches the input method and sets CentreImage to -1.
+    // Creates the (hidden) window at the work area's top-left with the size ScreenWidth x
+    // ScreenHeight, builds the canvas, makes the window layered, detaches the input method and
+    // sets CentreImage to -1.
     bool Load(HINSTANCE instance);
-    // Form_Unload: stops the timers, releases the images and the canvas and destroys the window.
+    // Stops the timers, releases the images and the canvas and destroys the window.
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
@@ -88,7 +88,7 @@ public:
     // Builds every pending picture now (before a pop-up panel shows them).
     void FinishPendingImages();
     std::size_t PendingImages() const { return m_pendingImages.size() - m_nextPending; }
-    // ReleaseImages: every rendering, attribute object and brush of both caches.
+    // Every rendering and attribute object of both caches.
     void ReleaseImages() noexcept;
 
     HWND Hwnd() const { return m_hwnd; }

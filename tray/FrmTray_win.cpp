@@ -9,7 +9,6 @@ namespace qor {
 bool FrmTray::Load(HINSTANCE instance, HICON icon, HotKeyHandler onHotKey) {
     if (m_hwnd)
         return true;
-    m_icon = icon;
     m_onHotKey = std::move(onHotKey);
     if (!win::RegisterWindowClass<FrmTray>(instance, kClassName, icon))
         return false;

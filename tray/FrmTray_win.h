@@ -43,10 +43,10 @@ public:
     FrmTray& operator=(const FrmTray&) = delete;
     ~FrmTray() { Unload(); }
 
-    // Creates the hidden window with the program icon, then Form_Load's set-up: the hot keys
-    // first, then the notification icon.
+    // Creates the hidden window with the program icon, then claims the hot keys and adds the
+    // notification icon.
     bool Load(HINSTANCE instance, HICON icon, HotKeyHandler onHotKey = {});
-    // Form_Unload: removes the icon and the hot keys, then destroys the window.
+    // Removes the notification icon and the hot keys, then destroys the window.
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
@@ -66,7 +66,6 @@ public:
     void ShowItemMenu();
 
     HWND Hwnd() const { return m_hwnd; }
-    HICON Icon() const { return m_icon; }
     // The number Windows gave the "TaskbarCreated" message (0 until loaded).
     UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
 
@@ -87,7 +86,6 @@ private:
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
-    HICON m_icon = nullptr; // a shared resource icon (LoadIcon): never destroyed
     UINT m_taskbarCreated = 0;
     HotKeyHandler m_onHotKey;
     std::array<ATOM, 3> m_hotKeyIds{};

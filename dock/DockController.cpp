@@ -86,6 +86,12 @@ void DockController::StartAllTimers() {
         StartTimer(t);
 }
 
+void DockController::StopAllTimers() {
+    for (DockTimer t : {DockTimer::PointerLeft, DockTimer::Foreground, DockTimer::RecycleBin,
+                        DockTimer::AutoHide, DockTimer::Dwell})
+        StopTimer(t);
+}
+
 void DockController::OnTimer(DockTimer timer) {
     if (!m_timers[Index(timer)])
         return; // a tick that was already queued when the timer stopped

@@ -150,6 +150,8 @@ public:
     void Repaint() override;
 
     bool TimerRunning(DockTimer timer) const { return m_timers[Index(timer)]; }
+    // Every timer stopped (the window goes); DockFocus starts them again.
+    void StopAllTimers();
 
 private:
     struct Dwell {

@@ -662,6 +662,11 @@ TEST_F(DockControllerTest, AtRestOnlyTheWatchesTick) {
     MoveTo(x, y);
     EXPECT_TRUE(host.Running(DockTimer::PointerLeft));
     EXPECT_TRUE(host.Running(DockTimer::Dwell));
+    // When the window goes every timer stops, and focusing the dock starts all five again.
+    dock.StopAllTimers();
+    EXPECT_TRUE(host.due.empty());
+    dock.DockFocus(true);
+    EXPECT_EQ(host.due.size(), 5u);
 }
 
 } // namespace

@@ -75,9 +75,7 @@ bool FrmMain::Load(HINSTANCE instance) {
 void FrmMain::Unload() noexcept {
     if (!m_hwnd)
         return;
-    for (DockTimer t : {DockTimer::PointerLeft, DockTimer::Foreground, DockTimer::RecycleBin,
-                        DockTimer::AutoHide, DockTimer::Dwell})
-        StopTimer(t);
+    m_dock.StopAllTimers();
     StopTimer(Timer::BuildImages);
     DeleteGraphic();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY

@@ -29,6 +29,13 @@ CAPTION_GAP = 10
 
 def _start(qor: h.QorApp, label="ring", **settings) -> h.Image:
     """A ring of 8 solid-colour shortcuts (positions 4 and 6 blank), with the settings given."""
+    _write_files(qor, **settings)
+    qor.screen.xdotool("mousemove", 1, 1)
+    qor.start()
+    return qor.wait_stable(label)
+
+
+def _write_files(qor: h.QorApp, **settings):
     radius, side = LAYOUTS[(qor.screen.size_name, COUNT)]
     pictures = {i: _colour_png(qor.prefix, palette(i)) for i in range(1, COUNT + 1) if i not in (4, 6)}
     _write_ring_files(qor, COUNT, radius, side, pictures, _colour_png(qor.prefix, CENTRE_COLOUR))
@@ -38,9 +45,6 @@ def _start(qor: h.QorApp, label="ring", **settings) -> h.Image:
         for name, value in settings.items():
             setattr(cfg, name, value)
         path.write_bytes(cfg.pack())
-    qor.screen.xdotool("mousemove", 1, 1)
-    qor.start()
-    return qor.wait_stable(label)
 
 
 def _geometry(qor: h.QorApp):

@@ -108,29 +108,23 @@ TEST_F(FrmMainInput, ClicksOnTheCentreMinimizeAndExpandAtTheTop) {
     EXPECT_FALSE(Topmost()) << "Escape sends it back to the bottom";
 }
 
-TEST_F(FrmMainInput, ADragHeldByTheCaptureDeletesOffTheRingAndSaves) {
-    Send(WM_MOUSEMOVE, 0, At(1));
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(1));
-    EXPECT_EQ(GetCapture(), dock.Hwnd());
-    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-30, 5));
-    EXPECT_TRUE(app.dock.Dragging);
-    Send(WM_LBUTTONUP, 0, MAKELPARAM(-30, 5));
-    EXPECT_EQ(app.store.Items[1].Kind, kind::Blank);
-    EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_TRUE(t.fs.Has(app.paths.MenuFile)) << "the item file is written";
-    EXPECT_TRUE(Traced("save file=menu reason=dock ok=1"));
-}
-
-TEST_F(FrmMainInput, ACaptureTakenByAnotherWindowEndsTheDrag) {
-    Send(WM_MOUSEMOVE, 0, At(1));
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(1));
-    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-30, 5));
-    ASSERT_TRUE(app.dock.Dragging);
-    ReleaseCapture(); // as when another window takes the mouse
-    EXPECT_FALSE(app.dock.Dragging);
-    Send(WM_LBUTTONUP, 0, MAKELPARAM(-30, 5));
-    EXPECT_EQ(app.store.Items[1].Kind, kind::Shortcut);
-    EXPECT_FALSE(t.fs.Has(app.paths.MenuFile));
+TEST_F(FrmMainInput, ADragHeldByTheCaptureDeletesOffTheRingUnlessTheCaptureIsTaken) {
+    for (const bool taken : {true, false}) {
+        SCOPED_TRACE(taken ? "capture taken" : "released off the ring");
+        Send(WM_MOUSEMOVE, 0, At(1));
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, At(1));
+        EXPECT_EQ(GetCapture(), dock.Hwnd());
+        Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-30, 5)); // left of the window
+        ASSERT_TRUE(app.dock.Dragging);
+        if (taken) {
+            ReleaseCapture(); // as when another window takes the mouse
+            EXPECT_FALSE(app.dock.Dragging);
+        }
+        Send(WM_LBUTTONUP, 0, MAKELPARAM(-30, 5));
+        EXPECT_EQ(GetCapture(), nullptr);
+        EXPECT_EQ(app.store.Items[1].Kind, taken ? kind::Shortcut : kind::Blank);
+        EXPECT_EQ(t.fs.Has(app.paths.MenuFile), !taken) << "the item file is written after a delete";
+    }
 }
 
 TEST_F(FrmMainInput, TimersTickThroughTheWindowAndRestWhenIdle) {

@@ -23,17 +23,10 @@ struct QuietProgram : win::IProgram {
 };
 
 // Another program's window (here: a plain window of this test) that may own a hot key first.
-class OtherWindow {
-public:
-    OtherWindow() {
-        m_hwnd.reset(CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr));
-    }
-    HWND Hwnd() const { return m_hwnd.get(); }
-
-private:
-    win::Window m_hwnd;
-};
+win::Window OtherWindow() {
+    return win::Window(CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr));
+}
 
 class FrmTrayHotKeys : public ::testing::Test {
 protected:
@@ -49,8 +42,8 @@ protected:
 };
 
 TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
-    OtherWindow other;
-    ASSERT_TRUE(RegisterHotKey(other.Hwnd(), 1, MOD_ALT, VK_SPACE)); // Alt+Space is taken
+    const win::Window other = OtherWindow();
+    ASSERT_TRUE(RegisterHotKey(other.get(), 1, MOD_ALT, VK_SPACE)); // Alt+Space is taken
     ASSERT_TRUE(Load());
 
     EXPECT_FALSE(tray.HotKeyClaimed(HotKey::KeyboardDock));
@@ -62,20 +55,20 @@ TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     EXPECT_NE(tray.HotKeyId(HotKey::Switch), 0);
 
     // Ctrl+Tab and Shift+Tab are this window's: another window cannot claim them now.
-    EXPECT_FALSE(RegisterHotKey(other.Hwnd(), 2, MOD_CONTROL, VK_TAB));
-    EXPECT_FALSE(RegisterHotKey(other.Hwnd(), 3, MOD_SHIFT, VK_TAB));
+    EXPECT_FALSE(RegisterHotKey(other.get(), 2, MOD_CONTROL, VK_TAB));
+    EXPECT_FALSE(RegisterHotKey(other.get(), 3, MOD_SHIFT, VK_TAB));
 
     SendMessageA(tray.Hwnd(), WM_HOTKEY, tray.HotKeyId(HotKey::Minimize), MAKELPARAM(MOD_CONTROL, VK_TAB));
     SendMessageA(tray.Hwnd(), WM_HOTKEY, tray.HotKeyId(HotKey::Switch), MAKELPARAM(MOD_SHIFT, VK_TAB));
     SendMessageA(tray.Hwnd(), WM_HOTKEY, 1234, 0); // not one of ours
     EXPECT_EQ(received, (std::vector<HotKey>{HotKey::Minimize, HotKey::Switch}));
-    UnregisterHotKey(other.Hwnd(), 1);
+    UnregisterHotKey(other.get(), 1);
 
     tray.Unload();
     EXPECT_EQ(GlobalFindAtomA("NewMacroForSwitch"), 0) << "the atoms go with the window";
     EXPECT_EQ(GlobalFindAtomA("NewMacroForMin"), 0);
-    EXPECT_TRUE(RegisterHotKey(other.Hwnd(), 2, MOD_CONTROL, VK_TAB)) << "the hot keys were given back";
-    UnregisterHotKey(other.Hwnd(), 2);
+    EXPECT_TRUE(RegisterHotKey(other.get(), 2, MOD_CONTROL, VK_TAB)) << "the hot keys were given back";
+    UnregisterHotKey(other.get(), 2);
 }
 
 TEST_F(FrmTrayHotKeys, AltSpaceTypedByTheUserArrives) {
@@ -83,14 +76,12 @@ TEST_F(FrmTrayHotKeys, AltSpaceTypedByTheUserArrives) {
     ASSERT_TRUE(tray.HotKeyClaimed(HotKey::KeyboardDock));
     // Typed input, as the keyboard produces it (not a posted message).
     INPUT keys[4] = {};
-    for (INPUT& k : keys)
-        k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_MENU;
-    keys[1].ki.wVk = VK_SPACE;
-    keys[2].ki.wVk = VK_SPACE;
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_MENU;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    const WORD order[4] = {VK_MENU, VK_SPACE, VK_SPACE, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
     ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
     const DWORD end = GetTickCount() + 2000;
     MSG msg;

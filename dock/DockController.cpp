@@ -230,6 +230,9 @@ bool DockController::DragAllowed() const {
 
 void DockController::OnMouseDown(int button, int shiftState, int x, int y) {
     DockRuntime& d = m_app.dock;
+    // The press acts on the icon under it even when no move announced it (the system skips the
+    // move when the pointer comes back to where it last saw it, after the hover was cleared).
+    OnMouseMove(0, shiftState, x, y);
     StartTimer(DockTimer::Foreground);
     const int h = d.HoverSlot;
     // Only the expanded ring's shortcuts and groups can be dragged: while minimized the centre

@@ -176,7 +176,7 @@ protected:
 };
 
 TEST_F(DockControllerTest, ClicksAndKeysRunWhatThePositionHolds) {
-    enum How { Left, Right, KeyInKeyboardMode, KeyOutsideKeyboardMode, Escape };
+    enum How { Left, Right, PressWithoutMove, KeyInKeyboardMode, KeyOutsideKeyboardMode, Escape };
     struct Row {
         const char* what;
         How how;
@@ -196,6 +196,7 @@ TEST_F(DockControllerTest, ClicksAndKeysRunWhatThePositionHolds) {
         {"left on the recycle bin empties it", Left, 2, 0, {"command 101"}},
         {"left on the centre minimizes", Left, 0, 0, {}, dockstate::Minimized},
         {"left on empty space does nothing", Left, -1, 0, {}},
+        {"a press back where the hover was cleared acts there", PressWithoutMove, 8, 0, {"launch 8"}},
         {"left on empty space with auto-hide hides", Left, -1, 0, {}, dockstate::Hidden, true},
         {"right on a shortcut opens the item menu", Right, 1, 0, {"item-menu"}},
         {"right on a group opens the item menu", Right, 4, 0, {"item-menu"}},
@@ -221,7 +222,15 @@ TEST_F(DockControllerTest, ClicksAndKeysRunWhatThePositionHolds) {
         Shortcut(9, "C:\\Apps\\9.exe");
         app.cfg.AutoHide = row.autoHide ? 1 : 0;
         const int button = row.how == Left ? mouse::Left : mouse::Right;
-        if (row.how == Left || row.how == Right) {
+        if (row.how == PressWithoutMove) { // the last move was there, then the hover was cleared
+            MoveTo(At(row.slot).first, At(row.slot).second);
+            host.cursor = {3, 3};
+            host.Advance(100);
+            host.canvas.Reset();
+            dock.OnMouseDown(mouse::Left, 0, At(row.slot).first, At(row.slot).second);
+            EXPECT_EQ(HoverShown(), row.slot) << "the pressed look";
+            dock.OnMouseUp(mouse::Left, 0, At(row.slot).first, At(row.slot).second);
+        } else if (row.how == Left || row.how == Right) {
             if (row.slot < 0)
                 ClickAt(3, 3, button);
             else

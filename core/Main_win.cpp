@@ -11,7 +11,7 @@
 #include "dock/Geometry.h"
 #include "icons/IconResolve.h"
 #include "items/Catalogue.h"
-#include "items/Desktop_win.h"
+#include "items/Desktop.h"
 #include "resources/resource.h"
 
 namespace qor {

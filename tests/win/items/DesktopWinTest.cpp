@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "fakes/Fakes.h"
-#include "items/Desktop_win.h"
+#include "items/Desktop.h"
 #include "platform/Handles_win.h"
+#include "platform/Shell_win.h"
 
 namespace qor {
 namespace {
@@ -22,6 +23,7 @@ protected:
             RegisterClassA(&wc); // an existing class of that name (a system one) serves as well
         }
         t.app.store.Items[72].Title.Set("Always Hide Desktop Icons");
+        t.app.sys.shell = &shell;
     }
     static HWND TopLevel(const char* cls, const char* text = nullptr) {
         return CreateWindowExA(WS_EX_TOOLWINDOW, cls, text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -32,6 +34,7 @@ protected:
                                GetModuleHandleA(nullptr), nullptr);
     }
     test::TestApp t;
+    WinShell shell;
 };
 
 TEST_F(FakeShellWindows, HidesAndShowsTheIconViewOfProgman) {

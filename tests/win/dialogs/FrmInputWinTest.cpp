@@ -22,6 +22,7 @@ struct Seen {
     bool topmost = false;
     bool boxHasFocus = false;
     std::string okText, cancelText;
+    bool stayedOpen = false; // the answer did not close the window
 };
 
 std::function<void()> g_user;
@@ -62,6 +63,7 @@ enum class Answer { OkButton, Enter, CancelButton, Escape };
 std::string RunInput(const std::string& title, const std::string& inputText, const std::string& typed,
                      Answer answer, Seen& seen) {
     bool answered = false;
+    int answeredAt = 0;
     g_ticks = 0;
     g_user = [&] {
         const HWND dialog = FindInputWindow();
@@ -70,9 +72,16 @@ std::string RunInput(const std::string& title, const std::string& inputText, con
                 PostQuitMessage(0);
             return;
         }
-        if (answered)
+        if (answered) {
+            // An answer that closes nothing must not hang the run: close it and say so.
+            if (g_ticks > answeredAt + 100) {
+                seen.stayedOpen = true;
+                EndDialog(dialog, IDABORT);
+            }
             return;
+        }
         answered = true;
+        answeredAt = g_ticks;
         const HWND box = GetDlgItem(dialog, IDC_INPUT_TEXT);
         seen.found = true;
         seen.caption = TextOf(dialog);
@@ -132,6 +141,7 @@ TEST(FrmInputWin, ShowsThePromptSelectsTheTextAndHandsBackTheAnswer) {
         Seen seen;
         EXPECT_EQ(RunInput(row.title, row.inputText, row.typed, row.answer, seen), row.expected);
         ASSERT_TRUE(seen.found) << "the input window did not open";
+        EXPECT_FALSE(seen.stayedOpen);
         EXPECT_EQ(seen.caption, row.caption);
         EXPECT_EQ(seen.prompt, "Please enter the new group name.");
         EXPECT_EQ(seen.text, row.inputText);

@@ -86,3 +86,17 @@ foreach(src ${QOR_WIN_BENCHES})
     target_link_libraries(${name} PRIVATE qorwin)
     target_link_options(${name} PRIVATE ${QOR_STATIC_LINK})
 endforeach()
+
+# The stand-in program the launch tests start: it writes how it was started into a file
+# (tests/tools/qor_marker.cpp says where and what). The integration tests run it, and they
+# open the program's dialog templates, so they link those too.
+add_executable(qor_marker WIN32 ${CMAKE_SOURCE_DIR}/tests/tools/qor_marker.cpp)
+target_include_directories(qor_marker PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(qor_marker PRIVATE ${QOR_STATIC_LINK})
+set(QOR_DIALOGS_RC ${CMAKE_SOURCE_DIR}/resources/Dialogs.rc)
+set_property(SOURCE ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h)
+if(TARGET qor_win_tests)
+    add_dependencies(qor_win_tests qor_marker)
+    target_sources(qor_win_tests PRIVATE ${QOR_DIALOGS_RC})
+endif()

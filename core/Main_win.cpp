@@ -8,10 +8,11 @@
 #include "core/ConfigFiles.h"
 #include "core/Registry.h"
 #include "core/Settings.h"
+#include "dialogs/FrmInput_win.h"
 #include "dock/Geometry.h"
 #include "icons/IconResolve.h"
 #include "items/Catalogue.h"
-#include "items/Desktop_win.h"
+#include "items/Desktop.h"
 #include "resources/resource.h"
 
 namespace qor {
@@ -189,7 +190,7 @@ bool Program::Main() {
         m_main.BuildPendingImagesLater();
     });
     if (m_app.cfg.HideGetStarted != kTrue)
-        Phase("GetStarted", [&] { ShowGetStartedPlaceholder(); });
+        Phase("GetStarted", [&] { ShowGetStarted(); });
     Trace(Format("started ms=%.3f", m_clock.NowMs() - m_startMs));
     return true;
 }
@@ -282,8 +283,37 @@ void Program::FramePresented(double) {
         Trace(MemoryLine("first-frame"));
 }
 
-void Program::ShowGetStartedPlaceholder() {
+void Program::ShowWindowPlaceholder(const char* window) {
+    Trace(std::string("window-requested name=") + window);
+}
+
+void Program::ShowSettings() {
+    ShowWindowPlaceholder("settings");
+}
+
+void Program::ShowAbout() {
+    ShowWindowPlaceholder("about");
+}
+
+void Program::ShowGetStarted() {
     Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted));
+}
+
+void Program::PumpMessages() {
+    PumpPendingMessages();
+}
+
+void Program::MonitorOff() {
+    // The dock's default handling passes the request to the system, which powers the monitor
+    // down (2); any input wakes it again.
+    constexpr LPARAM kPowerOff = 2;
+    if (m_main.Hwnd())
+        SendMessageA(m_main.Hwnd(), WM_SYSCOMMAND, SC_MONITORPOWER, kPowerOff);
+}
+
+std::string Program::InputText(const std::string& prompt, const std::string& title,
+                               const std::string& defaultText) {
+    return FrmInput::InputText(m_instance, m_main.Hwnd(), prompt, title, defaultText);
 }
 
 void Program::UnloadDialogsPlaceholder() {}

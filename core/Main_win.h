@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/AppState.h"
+#include "dock/DockActions.h"
 #include "dock/FrmMain_win.h"
 #include "icons/IconExtraction_win.h"
 #include "platform/Clock_win.h"
@@ -34,7 +35,9 @@ std::string SingleInstanceMutexName(const std::string& userName);
 // the process. True when the last call succeeded.
 bool EnableShutdownPrivilege(unsigned long privilege, bool enable);
 
-class Program final : public win::IProgram {
+// The program is what the built-in commands call "the program" (IProgramActions): its other
+// windows, the orderly end, the monitor and the input window.
+class Program final : public win::IProgram, public IProgramActions {
 public:
     explicit Program(HINSTANCE instance);
     Program(const Program&) = delete;
@@ -49,11 +52,21 @@ public:
     // Runs the message loop until ExitProgram ends it; the process exit code.
     int RunMessageLoop();
 
+    // Both the windows' and the commands' request for the orderly end.
     void ExitProgram() override;
     void QueryEndSession() override;
     void EndSession(bool ending) override;
     void FramePresented(double ms) override;
     void PendingImagesBuilt(std::size_t count) override;
+
+    // IProgramActions.
+    void ShowSettings() override;
+    void ShowAbout() override;
+    void ShowGetStarted() override;
+    void PumpMessages() override;
+    void MonitorOff() override;
+    std::string InputText(const std::string& prompt, const std::string& title,
+                          const std::string& defaultText) override;
 
     AppState& App() { return m_app; }
     bool Exited() const { return m_exited; }
@@ -64,8 +77,9 @@ private:
     void Trace(const std::string& text);
     void SaveAll(const char* reason);
 
-    // Stand-ins for the windows wired later (the "Get Started" tour and the dialogs).
-    void ShowGetStartedPlaceholder();
+    // Stand-ins for the windows wired later (the settings, about and "Get Started" windows):
+    // each notes the request in the trace.
+    void ShowWindowPlaceholder(const char* window);
     void UnloadDialogsPlaceholder();
 
     HINSTANCE m_instance;

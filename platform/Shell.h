@@ -33,6 +33,25 @@ struct ShellLinkInfo {
     std::string description;
 };
 
+// One request to the shell to open something (ShellExecuteA with no owner window). The
+// parameters and the working directory may be absent (a null pointer), which the shell treats
+// differently from an empty text for some verbs.
+struct ShellExecuteCall {
+    std::string verb;
+    std::string file;
+    std::optional<std::string> parameters;
+    std::optional<std::string> directory;
+    int show = 1; // SW_SHOWNORMAL 1, SW_SHOWMINIMIZED 2, SW_SHOWMAXIMIZED 3
+
+    bool operator==(const ShellExecuteCall&) const = default;
+};
+
+// ShellExecuteA reports failure with a value of 32 or below, success with anything above.
+constexpr intptr_t kShellExecuteLastError = 32;
+
+// SHEmptyRecycleBinA flag: no confirmation from the shell.
+constexpr unsigned kEmptyBinNoConfirmation = 0x1;
+
 // The two ways a shortcut is read. The first is the shell's own link object (for ".url" files
 // the internet shortcut's own fields); the second the scripting host's "WScript.Shell" object.
 enum class LinkWay { ShellLink, ScriptHost };
@@ -104,6 +123,22 @@ public:
     virtual std::optional<RecycleBinQuery> QueryRecycleBin() = 0;
     // Lets pending window messages run (a long enumeration keeps the windows alive).
     virtual void PumpMessages() {}
+
+    // ShellExecuteA; the shell's return value (above 32 on success).
+    virtual intptr_t Execute(const ShellExecuteCall& call) = 0;
+    // SHEmptyRecycleBinA over all recycle bins with the given flags; false when it failed.
+    virtual bool EmptyRecycleBin(unsigned flags) = 0;
+    // SHUpdateRecycleBinIcon: the shell redraws its recycle-bin icons.
+    virtual void UpdateRecycleBinIcon() = 0;
+    // The shell's "Run" dialog (shell32 export 61) with no owner, icon, folder, title, prompt or
+    // flags. Returns when the dialog closes.
+    virtual void RunFileDialog() = 0;
+
+    // The desktop's icon view (the shell's "SysListView32" in "Progman" or a "WorkerW") hidden or
+    // restored. False when the shell shows no icon view; nothing changes then.
+    virtual bool ShowDesktopIconView(bool visible) = 0;
+    // The taskbar and the start button hidden or restored. False when there is no taskbar.
+    virtual bool ShowTaskbar(bool visible) = 0;
 };
 
 // True when the recycle bin holds anything; false when there is no shell or the query fails.

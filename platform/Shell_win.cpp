@@ -220,4 +220,85 @@ void WinShell::PumpMessages() {
     PumpPendingMessages();
 }
 
+intptr_t WinShell::Execute(const ShellExecuteCall& call) {
+    const HINSTANCE result = ShellExecuteA(nullptr, call.verb.c_str(), call.file.c_str(),
+                                           call.parameters ? call.parameters->c_str() : nullptr,
+                                           call.directory ? call.directory->c_str() : nullptr, call.show);
+    return reinterpret_cast<intptr_t>(result);
+}
+
+bool WinShell::EmptyRecycleBin(unsigned flags) {
+    return SUCCEEDED(SHEmptyRecycleBinA(nullptr, nullptr, flags));
+}
+
+// Exported by shell32 (and in MinGW's import library) but declared in no MinGW header.
+extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
+
+void WinShell::UpdateRecycleBinIcon() {
+    SHUpdateRecycleBinIcon();
+}
+
+void WinShell::RunFileDialog() {
+    // The "Run" dialog has no name in shell32's export table, only the ordinal 61. With every
+    // argument zero the ANSI and wide forms of its text arguments are alike.
+    using RunFileDlgFn = void(WINAPI*)(HWND, HICON, LPCSTR, LPCSTR, LPCSTR, UINT);
+    const HMODULE shell32 = GetModuleHandleA("shell32.dll"); // linked, so loaded; not owned
+    if (!shell32)
+        return;
+    const auto runFileDlg = reinterpret_cast<RunFileDlgFn>(
+        reinterpret_cast<void*>(GetProcAddress(shell32, MAKEINTRESOURCEA(61))));
+    if (runFileDlg)
+        runFileDlg(nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+}
+
+namespace {
+
+// The list view that shows the desktop icons: in the "Progman" window, or, when the desktop
+// view was moved into a worker window (as Windows does once the wallpaper slideshow or
+// Win+Tab ran), in the first "WorkerW" that holds one.
+HWND FindDesktopIconView() {
+    const HWND progman = FindWindowA("Progman", nullptr);
+    const HWND progmanView = progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+    if (progmanView)
+        return FindWindowExA(progmanView, nullptr, "SysListView32", nullptr);
+    for (HWND worker = FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); worker;
+         worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)) {
+        if (const HWND view = FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr))
+            return FindWindowExA(view, nullptr, "SysListView32", "FolderView");
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool WinShell::ShowDesktopIconView(bool visible) {
+    const HWND iconView = FindDesktopIconView();
+    if (!iconView)
+        return false;
+    ShowWindow(iconView, visible ? SW_RESTORE : SW_HIDE);
+    return true;
+}
+
+bool WinShell::ShowTaskbar(bool visible) {
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    // The start button is a top-level "Button" of the shell. Only the one that belongs to the
+    // taskbar's process is touched: any program may own a top-level window of that class.
+    HWND startButton = nullptr;
+    DWORD shellProcess = 0;
+    if (taskbar && GetWindowThreadProcessId(taskbar, &shellProcess)) {
+        for (HWND b = FindWindowExA(nullptr, nullptr, "Button", nullptr); b;
+             b = FindWindowExA(nullptr, b, "Button", nullptr)) {
+            DWORD owner = 0;
+            if (GetWindowThreadProcessId(b, &owner) && owner == shellProcess) {
+                startButton = b;
+                break;
+            }
+        }
+    }
+    for (HWND w : {taskbar, startButton})
+        if (w)
+            ShowWindow(w, visible ? SW_RESTORE : SW_HIDE);
+    return taskbar != nullptr;
+}
+
 } // namespace qor

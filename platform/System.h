@@ -32,8 +32,8 @@ struct Rect {
 };
 
 struct ScreenInfo {
-    Rect workArea;             // SPI_GETWORKAREA
-    int twipsPerPixelX = 15;   // 1440 / logical pixels per inch
+    Rect workArea;           // SPI_GETWORKAREA
+    int twipsPerPixelX = 15; // 1440 / logical pixels per inch
     int twipsPerPixelY = 15;
 };
 
@@ -59,6 +59,16 @@ public:
     virtual std::string GetProgramPath() = 0;
     virtual ScreenInfo GetScreenInfo() = 0;
     virtual OsVersion GetOsVersion() = 0;
+
+    // ExitWindowsEx: ends the session (flags 0 log off, 1 shut down, 2 restart) with a reason
+    // code. False when the system refused. Never returns on success in a real session.
+    virtual bool ExitWindowsEx(unsigned flags, unsigned reason) = 0;
+    // LockWorkStation; false when the system refused.
+    virtual bool LockWorkStation() = 0;
+    // A plain decimal number ("1234.5": digits, at most one '.', no sign) written the way the
+    // user's locale writes numbers (GetNumberFormatEx): its decimal separator, with exactly
+    // `decimals` digits after it, and its digit grouping when `grouping` is set.
+    virtual std::string FormatLocaleNumber(const std::string& plainNumber, int decimals, bool grouping) = 0;
 };
 
 } // namespace qor

@@ -125,4 +125,63 @@ OsVersion WinSystem::GetOsVersion() {
     return out;
 }
 
+bool WinSystem::ExitWindowsEx(unsigned flags, unsigned reason) {
+    return ::ExitWindowsEx(flags, reason) != FALSE;
+}
+
+bool WinSystem::LockWorkStation() {
+    return ::LockWorkStation() != FALSE;
+}
+
+unsigned GroupingFromLocale(const std::string& sgrouping) {
+    std::string digits;
+    for (char c : sgrouping)
+        if (c >= '0' && c <= '9')
+            digits.push_back(c);
+    // A closing ";0" means "repeat the last group": NUMBERFMT says so by leaving the 0 out; a
+    // text without it ends the grouping, which NUMBERFMT writes as a trailing 0.
+    const bool repeats = sgrouping.size() >= 2 && sgrouping.compare(sgrouping.size() - 2, 2, ";0") == 0;
+    if (repeats)
+        digits.pop_back();
+    else if (!digits.empty() && digits != "0")
+        digits.push_back('0');
+    unsigned value = 0;
+    for (char c : digits.substr(0, 9))
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    return value;
+}
+
+std::string WinSystem::FormatLocaleNumber(const std::string& plainNumber, int decimals, bool grouping) {
+    const auto info = [](LCTYPE type) {
+        wchar_t buffer[16] = {};
+        return GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 16) > 0 ? std::wstring(buffer)
+                                                                               : std::wstring();
+    };
+    const auto number = [](LCTYPE type, UINT fallback) {
+        DWORD value = fallback;
+        GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&value), sizeof value / sizeof(wchar_t));
+        return static_cast<UINT>(value);
+    };
+    // The locale's own way of writing numbers, with this caller's count of decimals and grouping.
+    std::wstring decimal = info(LOCALE_SDECIMAL), thousand = info(LOCALE_STHOUSAND);
+    const std::wstring groups = info(LOCALE_SGROUPING);
+    NUMBERFMTW format{};
+    format.NumDigits = decimals < 0 ? 0u : static_cast<UINT>(decimals);
+    format.LeadingZero = number(LOCALE_ILZERO, 1);
+    format.Grouping = grouping ? GroupingFromLocale(std::string(groups.begin(), groups.end())) : 0;
+    format.lpDecimalSep = decimal.empty() ? const_cast<wchar_t*>(L".") : decimal.data();
+    format.lpThousandSep = thousand.empty() ? const_cast<wchar_t*>(L",") : thousand.data();
+    format.NegativeOrder = number(LOCALE_INEGNUMBER, 1);
+
+    const std::wstring wide(plainNumber.begin(), plainNumber.end()); // digits and '.' only
+    wchar_t out[128] = {};
+    if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, wide.c_str(), &format, out, 128) <= 0)
+        return plainNumber;
+    char ansi[256] = {};
+    if (WideCharToMultiByte(CP_ACP, 0, out, -1, ansi, sizeof ansi, nullptr, nullptr) <= 0)
+        return plainNumber;
+    return ansi;
+}
+
 } // namespace qor

@@ -1,6 +1,8 @@
 // The system seam on Win32: environment, special folders, screen, user and version.
 #pragma once
 
+#include <string>
+
 #include "platform/System.h"
 
 namespace qor {
@@ -14,6 +16,13 @@ public:
     std::string GetProgramPath() override;
     ScreenInfo GetScreenInfo() override;
     OsVersion GetOsVersion() override;
+    bool ExitWindowsEx(unsigned flags, unsigned reason) override;
+    bool LockWorkStation() override;
+    std::string FormatLocaleNumber(const std::string& plainNumber, int decimals, bool grouping) override;
 };
+
+// The NUMBERFMT grouping number of a LOCALE_SGROUPING text: "3;0" gives 3, "3;2;0" gives 32,
+// "3" (one group, then none) gives 30, "0" or "" give 0.
+unsigned GroupingFromLocale(const std::string& sgrouping);
 
 } // namespace qor

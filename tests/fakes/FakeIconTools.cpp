@@ -40,8 +40,12 @@ int FakeIconTools::ConvertIconFile(const std::string& iconFile, const std::strin
     return Write("ico", iconFile, 0, pngPath) ? 1 : 0;
 }
 
-int FakeIconTools::ImageFileToPng(const std::string& source, const std::string& pngPath, bool, int, int) {
-    return Write("image", source, 0, pngPath) ? 1 : 0;
+int FakeIconTools::ImageFileToPng(const std::string& source, const std::string& pngPath, bool rescale,
+                                  int width, int height) {
+    const bool written = Write("image", source, 0, pngPath);
+    if (rescale)
+        calls.back().size = std::to_string(width) + "x" + std::to_string(height);
+    return written ? 1 : 0;
 }
 
 std::string FakeIconTools::GetVersionString(const std::string& file, int keyNumber) {

@@ -22,6 +22,7 @@ public:
         std::string op, file;
         int index = 0;
         std::string png;
+        std::string size; // picture conversions: "128x128" when rescaled, else empty
     };
     std::vector<Call> calls;
     std::set<std::string, NoCaseLess> resourceIcons;             // executables and libraries with icon groups

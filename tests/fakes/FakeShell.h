@@ -52,6 +52,45 @@ public:
     std::vector<std::string> LogicalDrives() override { return drives; }
     std::optional<RecycleBinQuery> QueryRecycleBin() override { return recycleBin; }
     void PumpMessages() override { ++pumps; }
+
+    // Requests to open something, recorded; each answered with executeResult.
+    std::vector<ShellExecuteCall> executes;
+    intptr_t executeResult = 42;
+    intptr_t Execute(const ShellExecuteCall& call) override {
+        executes.push_back(call);
+        return executeResult;
+    }
+    // Emptying succeeds and leaves the bin empty unless emptyFails.
+    std::vector<unsigned> emptyRequests;
+    bool emptyFails = false;
+    int iconUpdates = 0;
+    int runDialogs = 0;
+    bool EmptyRecycleBin(unsigned flags) override {
+        emptyRequests.push_back(flags);
+        if (emptyFails)
+            return false;
+        if (recycleBin)
+            *recycleBin = RecycleBinQuery{};
+        return true;
+    }
+    void UpdateRecycleBinIcon() override { ++iconUpdates; }
+    void RunFileDialog() override { ++runDialogs; }
+
+    // The desktop's icon view (absent: no desktop shell) and the taskbar.
+    std::optional<bool> iconViewVisible = true;
+    std::optional<bool> taskbarVisible = true;
+    bool ShowDesktopIconView(bool visible) override {
+        if (!iconViewVisible)
+            return false;
+        *iconViewVisible = visible;
+        return true;
+    }
+    bool ShowTaskbar(bool visible) override {
+        if (!taskbarVisible)
+            return false;
+        *taskbarVisible = visible;
+        return true;
+    }
 };
 
 // A TestApp whose shell, icon tools and image cache are fakes too.

@@ -70,6 +70,26 @@ private:
 
 } // namespace
 
+// Like GetNumberFormatEx with the locale's separators and groups of three: the integer part
+// grouped, the fraction cut or padded with zeros to `decimals` digits (callers pass exact digits).
+std::string FakeSystem::FormatLocaleNumber(const std::string& plainNumber, int decimals, bool grouping) {
+    const std::size_t dot = plainNumber.find('.');
+    std::string whole = plainNumber.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? std::string() : plainNumber.substr(dot + 1);
+    if (whole.empty())
+        whole = "0";
+    fraction.resize(static_cast<std::size_t>(decimals < 0 ? 0 : decimals), '0');
+    std::string out;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (grouping && i > 0 && (whole.size() - i) % 3 == 0)
+            out += thousandSeparator;
+        out.push_back(whole[i]);
+    }
+    if (!fraction.empty())
+        out += decimalSeparator + fraction;
+    return out;
+}
+
 bool FakeFileSystem::Step() {
     const int n = operations++;
     if (failAt >= 0 && (n == failAt || (crash && n > failAt)))
@@ -77,7 +97,9 @@ bool FakeFileSystem::Step() {
     return true;
 }
 
-void FakeFileSystem::AddFile(const std::string& path, const Bytes& bytes) { files[path] = bytes; }
+void FakeFileSystem::AddFile(const std::string& path, const Bytes& bytes) {
+    files[path] = bytes;
+}
 void FakeFileSystem::AddFile(const std::string& path, const std::string& text) {
     files[path] = Bytes(text.begin(), text.end());
 }
@@ -179,7 +201,8 @@ std::vector<FindEntry> FakeFileSystem::Find(const std::string& pattern) {
     if (!folders.count(StripSlash(folder)))
         return out;
     auto inFolder = [&](const std::string& path, std::string& name) {
-        if (path.size() <= folder.size() || ToLowerAscii(path.substr(0, folder.size())) != ToLowerAscii(folder))
+        if (path.size() <= folder.size() ||
+            ToLowerAscii(path.substr(0, folder.size())) != ToLowerAscii(folder))
             return false;
         name = path.substr(folder.size());
         return name.find('\\') == std::string::npos && Matches(mask, name);
@@ -214,7 +237,8 @@ FakeSystem::FakeSystem() {
         {csidl::CommonDesktop, "C:\\Users\\Public\\Desktop\\"},
         {csidl::AppData, "C:\\Users\\user\\AppData\\Roaming\\"},
     };
-    environment = {{"SystemRoot", "C:\\Windows"}, {"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\user"}};
+    environment = {
+        {"SystemRoot", "C:\\Windows"}, {"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\user"}};
 }
 
 std::optional<std::string> FakeSystem::GetEnvVar(const std::string& name) {
@@ -230,7 +254,7 @@ std::string FakeSystem::GetSpecialFolder(int id) {
 }
 
 std::optional<RegValue> FakeRegistry::Query(uint32_t root, const std::string& subKey, const std::string& name,
-                                           std::size_t maxBytes) {
+                                            std::size_t maxBytes) {
     auto k = keys.find({root, ToLowerAscii(subKey)});
     if (k == keys.end())
         return std::nullopt;
@@ -315,13 +339,13 @@ TestApp::TestApp() {
     p.PicturesFolder = sys.GetSpecialFolder(csidl::MyPictures);
     p.FavoritesFolder = sys.GetSpecialFolder(csidl::Favorites);
     p.CommonDesktopFolder = sys.GetSpecialFolder(csidl::CommonDesktop);
-    for (const char* folder : {"C:\\Windows", "C:\\Windows\\system32", "C:\\Program Files", "C:\\Program Files\\QOR Desktop",
-                               "C:\\Program Files\\QOR Desktop\\SysIcons", "C:\\Program Files\\Common Files",
-                               "C:\\Program Files\\Common Files\\QORSoft",
-                               "C:\\Program Files\\Common Files\\QORSoft\\QOR Desktop",
-                               "C:\\Program Files\\Common Files\\QORSoft\\QOR Desktop\\QorIcons", "C:\\Users",
-                               "C:\\Users\\user", "C:\\Users\\user\\Desktop", "C:\\Users\\user\\Documents",
-                               "C:\\Users\\Public", "C:\\Users\\Public\\Desktop", "C:\\Temp"})
+    for (const char* folder :
+         {"C:\\Windows", "C:\\Windows\\system32", "C:\\Program Files", "C:\\Program Files\\QOR Desktop",
+          "C:\\Program Files\\QOR Desktop\\SysIcons", "C:\\Program Files\\Common Files",
+          "C:\\Program Files\\Common Files\\QORSoft", "C:\\Program Files\\Common Files\\QORSoft\\QOR Desktop",
+          "C:\\Program Files\\Common Files\\QORSoft\\QOR Desktop\\QorIcons", "C:\\Users", "C:\\Users\\user",
+          "C:\\Users\\user\\Desktop", "C:\\Users\\user\\Documents", "C:\\Users\\Public",
+          "C:\\Users\\Public\\Desktop", "C:\\Temp"})
         fs.AddFolder(folder);
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/AppState.h"
@@ -20,7 +21,7 @@ struct NoCaseLess {
 class FakeFileSystem : public IFileSystem {
 public:
     std::map<std::string, Bytes, NoCaseLess> files;
-    std::map<std::string, uint32_t, NoCaseLess> folders; // folder path without trailing backslash
+    std::map<std::string, uint32_t, NoCaseLess> folders;         // folder path without trailing backslash
     std::map<std::string, uint32_t, NoCaseLess> extraAttributes; // attributes added to a file's
 
     // Fault injection: the operation with this running number (counted over Create, Write,
@@ -72,6 +73,22 @@ public:
     std::string GetProgramPath() override { return programPath; }
     ScreenInfo GetScreenInfo() override { return screen; }
     OsVersion GetOsVersion() override { return version; }
+
+    // Session requests, recorded and never carried out.
+    std::vector<std::pair<unsigned, unsigned>> exitRequests; // flags, reason
+    int locks = 0;
+    bool LockWorkStation() override {
+        ++locks;
+        return true;
+    }
+    bool ExitWindowsEx(unsigned flags, unsigned reason) override {
+        exitRequests.emplace_back(flags, reason);
+        return true;
+    }
+    // The locale's number format: separators and a group size of three (0: no grouping).
+    std::string decimalSeparator = ".";
+    std::string thousandSeparator = ",";
+    std::string FormatLocaleNumber(const std::string& plainNumber, int decimals, bool grouping) override;
 };
 
 class FakeRegistry : public IRegistry {
@@ -89,7 +106,8 @@ public:
                             const Bytes& data) override;
     std::optional<long> Delete(uint32_t root, const std::string& subKey, const std::string& name) override;
 
-    void SetString(uint32_t root, const std::string& subKey, const std::string& name, const std::string& value);
+    void SetString(uint32_t root, const std::string& subKey, const std::string& name,
+                   const std::string& value);
     std::optional<std::string> GetString(uint32_t root, const std::string& subKey, const std::string& name);
 };
 

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "fakes/Fakes.h"
-#include "items/Desktop_win.h"
+#include "items/Desktop.h"
 #include "platform/Handles_win.h"
+#include "platform/Shell_win.h"
 
 namespace qor {
 namespace {
@@ -19,9 +22,18 @@ protected:
             wc.lpfnWndProc = DefWindowProcA;
             wc.hInstance = GetModuleHandleA(nullptr);
             wc.lpszClassName = name;
-            RegisterClassA(&wc); // an existing class of that name (a system one) serves as well
+            // An existing class of that name serves as well. A class registered here shadows
+            // the system's class of the same name ("Button") for the whole process, so it goes
+            // again after the test: later tests create real buttons.
+            if (RegisterClassA(&wc))
+                m_registered.push_back(name);
         }
         t.app.store.Items[72].Title.Set("Always Hide Desktop Icons");
+        t.app.sys.shell = &shell;
+    }
+    void TearDown() override {
+        for (const char* name : m_registered)
+            UnregisterClassA(name, GetModuleHandleA(nullptr));
     }
     static HWND TopLevel(const char* cls, const char* text = nullptr) {
         return CreateWindowExA(WS_EX_TOOLWINDOW, cls, text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -32,6 +44,10 @@ protected:
                                GetModuleHandleA(nullptr), nullptr);
     }
     test::TestApp t;
+    WinShell shell;
+
+private:
+    std::vector<const char*> m_registered;
 };
 
 TEST_F(FakeShellWindows, HidesAndShowsTheIconViewOfProgman) {

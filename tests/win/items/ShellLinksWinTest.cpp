@@ -21,39 +21,13 @@
 #include "platform/Registry_win.h"
 #include "platform/Shell_win.h"
 #include "platform/System_win.h"
+#include "win/items/LinkFiles.h"
 
 namespace qor {
 namespace {
 
-struct Link {
-    std::string target, arguments, workingDirectory, iconFile, description;
-    int iconIndex = 0;
-    int show = SW_SHOWNORMAL;
-};
-
-// Writes a .lnk with IShellLinkA + IPersistFile, the way the shell makes them.
-bool MakeLink(const std::string& path, const Link& l) {
-    win::ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.PutVoid())))
-        return false;
-    link->SetPath(l.target.c_str());
-    if (!l.arguments.empty())
-        link->SetArguments(l.arguments.c_str());
-    if (!l.workingDirectory.empty())
-        link->SetWorkingDirectory(l.workingDirectory.c_str());
-    if (!l.iconFile.empty())
-        link->SetIconLocation(l.iconFile.c_str(), l.iconIndex);
-    if (!l.description.empty())
-        link->SetDescription(l.description.c_str());
-    link->SetShowCmd(l.show);
-    win::ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
-        return false;
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    return SUCCEEDED(file->Save(wide, TRUE));
-}
+using test::Link;
+using test::MakeLink;
 
 void WriteText(const std::string& path, const std::string& text) {
     const win::Handle h(

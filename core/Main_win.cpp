@@ -169,7 +169,7 @@ bool Program::Main() {
         m_tray.Load(m_instance, icon, [this](HotKey hotKey) { m_main.Controller().OnHotKey(hotKey); });
         m_main.Load(m_instance);
         m_subMenu.Load(m_instance);
-        m_main.Connect(&m_subMenu, &m_tray, nullptr);
+        m_main.Connect(&m_subMenu, &m_tray, this);
         m_ui.SetOwner(m_main.Hwnd());
     });
     Phase("LoadSkinImages", [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });

@@ -9,6 +9,9 @@
 #include "core/AppState.h"
 #include "core/ConfigFiles.h"
 #include "dock/Paint.h"
+#include "items/Commands.h"
+#include "items/Desktop.h"
+#include "items/Launch.h"
 #include "popup/FrmSubMenu_win.h"
 #include "tray/FrmTray_win.h"
 
@@ -359,8 +362,9 @@ void FrmMain::PumpMessages() {
 }
 
 void FrmMain::Launch(int item) {
+    const bool ok = LaunchItem(m_app, item, m_dock);
     char line[64];
-    std::snprintf(line, sizeof line, "dock launch item=%d", item);
+    std::snprintf(line, sizeof line, "dock launch item=%d ok=%d", item, ok ? 1 : 0);
     TraceLine(line);
 }
 
@@ -368,6 +372,8 @@ void FrmMain::RunCommand(int code) {
     char line[64];
     std::snprintf(line, sizeof line, "dock command code=%d", code);
     TraceLine(line);
+    if (m_actions)
+        RunBuiltInCommand(m_app, code, m_dock, *m_actions);
 }
 
 void FrmMain::OpenPopup(int slot) {
@@ -388,12 +394,11 @@ void FrmMain::OpenItemMenu() {
 void FrmMain::ShowGetStarted() {
     if (m_actions)
         m_actions->ShowGetStarted();
-    else
-        TraceLine("dock get-started");
 }
 
 void FrmMain::SwitchDesktop() {
     TraceLine("dock switch-desktop");
+    qor::SwitchDesktop(m_app, m_dock);
 }
 
 bool FrmMain::SaveMenu() {

@@ -69,8 +69,8 @@ public:
     // The dock becomes the foreground window (start-up shows the ring focused).
     void Activate();
 
-    // The other windows the dock's requests go to, and the program's own actions (the item
-    // commands use them); any may be null, and a request for it is then only traced.
+    // The other windows the dock's requests go to, and the program's own actions (the built-in
+    // commands use them); any may be null, and what needs it is then skipped.
     void Connect(FrmSubMenu* popup, FrmTray* tray, IProgramActions* program);
 
     // The dock's behaviour; the hot keys and the item code act on the dock through it.

@@ -1,19 +1,18 @@
-"""The ring answers the user: hover, the centre cross-fade, dragging a shortcut off the ring,
-keyboard mode (Alt+Space), minimizing (Ctrl+Tab) and auto-hide, driven with the real mouse and
-keys on a private Xvfb screen and checked on screenshots, the item file and the trace.
+"""The ring answers the user, driven with the real mouse and keys on a private Xvfb screen and
+checked on screenshots, the item file, the trace and what the launched program writes: hover
+and the centre cross-fade, dragging a shortcut off the ring, the three hot keys, auto-hide, and
+opening shortcuts by click and by letter.
 
-Each test writes a ring of 8 solid-colour shortcuts (test_ring's fixture files), so every
-position's picture can be told apart on a screenshot. Expected places come from the ring's
-formulas, never from the program.
+Each test writes a ring of 8 solid-colour shortcuts (test_ring's fixture files) so that every
+position's picture can be told apart. Expected places come from the ring's formulas. The
+launched program is the test tree's qor_marker.exe: it writes how it was started (its show
+command among others) to the file named by QOR_MARKER_FILE, which it inherits from the ring.
 """
 
 from __future__ import annotations
 
 import math
-import re
 import time
-
-import pytest
 
 import qorformat as fmt
 import qorharness as h
@@ -21,226 +20,220 @@ from test_ring import (CENTRE_COLOUR, LAYOUTS, _caption_band, _check_caption, _c
                        _write_ring_files, centre_squares, close, palette, ring_squares, rnd)
 
 COUNT = 8
-MAGNIFIED = 64           # MagnifiedSize of the ring files
-LETTER_RISE = 12         # a ring letter's box starts this far above its anchor
-CENTRE_LETTER_RISE = 182
-CAPTION_GAP = 10
+MAGNIFIED = 64  # MagnifiedSize of the ring files
+MARKER_EXE = h.BUILD_WIN / "qor_marker.exe"
 
 
-def _start(qor: h.QorApp, label="ring", **settings) -> h.Image:
-    """A ring of 8 solid-colour shortcuts (positions 4 and 6 blank), with the settings given."""
-    _write_files(qor, **settings)
-    qor.screen.xdotool("mousemove", 1, 1)
-    qor.start()
-    return qor.wait_stable(label)
+def _windows_path(path) -> str:
+    return "Z:" + str(path).replace("/", "\\")
 
 
-def _write_files(qor: h.QorApp, **settings):
+def _start(qor: h.QorApp, label="ring", items=None, **settings) -> h.Image:
+    """Starts the ring of 8 solid-colour shortcuts (positions 4 and 6 blank) with the settings
+    given; `items` {position: field values} changes ring items first."""
     radius, side = LAYOUTS[(qor.screen.size_name, COUNT)]
     pictures = {i: _colour_png(qor.prefix, palette(i)) for i in range(1, COUNT + 1) if i not in (4, 6)}
     _write_ring_files(qor, COUNT, radius, side, pictures, _colour_png(qor.prefix, CENTRE_COLOUR))
-    if settings:
-        path = qor.prefix.data_dir() / "QORCfg.cfg"
-        cfg = fmt.Settings.unpack(path.read_bytes())
-        for name, value in settings.items():
-            setattr(cfg, name, value)
-        path.write_bytes(cfg.pack())
+    data = qor.prefix.data_dir()
+    cfg = fmt.Settings.unpack((data / "QORCfg.cfg").read_bytes())
+    menu = fmt.Menu.unpack((data / "QORMenu.cfg").read_bytes())
+    for name, value in settings.items():
+        setattr(cfg, name, value)
+    for position, fields in (items or {}).items():
+        for name, value in fields.items():
+            setattr(menu.items[position], name, value)
+    (data / "QORCfg.cfg").write_bytes(cfg.pack())
+    (data / "QORMenu.cfg").write_bytes(menu.pack())
+    qor.screen.xdotool("mousemove", 1, 1)
+    qor.start(QOR_MARKER_FILE=_windows_path(qor.run_dir / "marker.txt"))
+    return qor.wait_stable(label)
 
 
-def _geometry(qor: h.QorApp):
-    radius, side = LAYOUTS[(qor.screen.size_name, COUNT)]
-    return radius, side, ring_squares(qor.screen.width, qor.screen.height, COUNT, radius, side)
-
-
-def _hover_square(qor: h.QorApp, i: int):
-    """Position i's hover square (left, top, side)."""
-    radius, _, _ = _geometry(qor)
-    a = (i - 1) * (360 / COUNT) * 3.1415926 / 180
-    cx = rnd(math.cos(a) * radius + rnd(qor.screen.width / 2))
-    cy = rnd(math.sin(a) * radius + rnd(qor.screen.height / 2))
-    return rnd(cx - MAGNIFIED / 2), rnd(cy - MAGNIFIED / 2), MAGNIFIED
+def _squares(qor: h.QorApp, side=None):
+    radius, rest = LAYOUTS[(qor.screen.size_name, COUNT)]
+    return ring_squares(qor.screen.width, qor.screen.height, COUNT, radius, side or rest)
 
 
 def _middle(sq):
     return sq.left + sq.width // 2, sq.top + sq.height // 2
 
 
-def _rim_points(qor: h.QorApp, i: int):
-    """Points inside position i's hover square but outside its rest square."""
-    left, top, side = _hover_square(qor, i)
-    return [(left + 2, top + 2), (left + side - 3, top + 2), (left + 2, top + side - 3),
-            (left + side - 3, top + side - 3)]
-
-
 def _centre_middle(qor: h.QorApp):
-    icon, _ = centre_squares(qor.screen.width, qor.screen.height)
-    return _middle(icon)
+    return _middle(centre_squares(qor.screen.width, qor.screen.height)[0])
 
 
-def _focus(qor: h.QorApp):
+def _key(qor: h.QorApp, *keys):
     """Keys reach Wine only while one of its windows has the X focus."""
     qor.screen.xdotool("windowfocus", qor.main_window().id)
     time.sleep(0.2)
+    qor.screen.key(*keys)
 
 
-def _trace_seconds(qor: h.QorApp, pattern: str):
-    """Time stamps (seconds since the program started) of the trace lines matching `pattern`."""
-    rx = re.compile(pattern)
-    return [float(line.split(" ", 1)[0]) / 1000 for line in qor.trace_lines() if rx.search(line)]
-
-
-def _is_bare(shot: h.Image, bare: h.Image, points) -> bool:
-    return all(shot.pixel(x, y) == bare.pixel(x, y) for x, y in points)
-
-
-def test_hover_enlarges_names_and_cross_fades(qor: h.QorApp):
-    rest = _start(qor)
-    bare = qor.bare
-    _, _, squares = _geometry(qor)
-    band = _caption_band(qor.screen.width, qor.screen.height)
-    rim = _rim_points(qor, 1)
-    assert _is_bare(rest, bare, rim), "the hover square's rim is painted before any hover"
-    assert close(rest.pixel(*_centre_middle(qor)), CENTRE_COLOUR)
-
-    # Rest on position 1: its picture fills the hover square, its caption replaces the centre's,
-    # and about 200 ms later the centre cross-fades to its picture.
-    qor.screen.move(*_middle(squares[1]))
-    time.sleep(0.8)
-    shot = qor.screenshot("hover-position-1")
-    for x, y in rim:
-        assert close(shot.pixel(x, y), palette(1)), \
-            f"({x},{y}) of the hover square shows {shot.pixel(x, y)}, not {palette(1)} ({shot.path})"
-    _check_caption(shot, bare, band)
-    changed = sum(1 for y in range(band.top, band.bottom) for x in range(band.left, band.right)
-                  if shot.pixel(x, y) != rest.pixel(x, y))
-    assert changed > 40, "the caption under the centre did not change to the hovered item's"
-    assert close(shot.pixel(*_centre_middle(qor)), palette(1)), \
-        f"the centre did not cross-fade to position 1's picture ({shot.path})"
-
-    # Off every icon (over transparent pixels: the window sees no move) the resting ring is back
-    # within a tick or two of the 100 ms timer.
-    t0 = time.monotonic()
-    qor.screen.move(2, 2)
-    restored = None
-    while time.monotonic() - t0 < 3.0:
-        if _is_bare(qor.screen.grab(), bare, rim):
-            restored = time.monotonic() - t0
-            break
-    assert restored is not None, "the hover square stayed after the pointer left every icon"
-    print(f"hover square gone {restored * 1000:.0f} ms after the pointer left (incl. screenshot time)")
-    time.sleep(0.8)
-    back = qor.screenshot("pointer-left")
-    assert close(back.pixel(*_centre_middle(qor)), CENTRE_COLOUR), "the centre kept the hovered picture"
-    assert qor.wait_trace(r"dock timer PointerLeft off") and qor.wait_trace(r"dock timer Dwell off")
-
-
-def test_drag_a_shortcut_off_the_ring_deletes_it(qor: h.QorApp):
-    _start(qor)
-    _, side, squares = _geometry(qor)
-    x, y = _middle(squares[1])
-    qor.screen.move(x, y)
-    qor.screen.xdotool("mousedown", 1)
-    drop = (qor.screen.width - 60, 60)  # off every icon
-    for k in range(1, 6):
-        qor.screen.move(x + (drop[0] - x) * k // 5, y + (drop[1] - y) * k // 5)
-        time.sleep(0.05)
-    qor.screen.xdotool("mouseup", 1)
-    assert qor.wait_trace(r"save file=menu reason=dock ok=1"), "the item file was not saved"
-    assert qor.wait_trace(r"dock delete slot=1 removed=1")
-    effect = [ms for line, ms in h.durations_ms(qor.trace_lines()) if "paint DockDelEffect" in line]
-    assert effect and effect[0] >= 100, f"no delete animation of five 25 ms frames: {effect}"
-
-    menu = fmt.Menu.unpack((qor.prefix.data_dir() / "QORMenu.cfg").read_bytes())
-    assert menu.items[1].Kind == 2 and menu.items[1].Title == "Blank Shortcut", menu.items[1]
-    assert menu.items[2].Kind == 1, "a neighbour was touched"
-    qor.screen.move(2, 2)
-    shot = qor.wait_stable("after-delete")
-    sq = squares[1]
-    inner = [(px, py) for py in range(sq.top + 4, sq.bottom - 4, 4) for px in range(sq.left + 4, sq.right - 4, 4)]
-    assert not any(close(shot.pixel(px, py), palette(1)) for px, py in inner), \
-        f"position 1 still shows its picture ({shot.path})"
-    assert sum(shot.pixel(px, py) != qor.bare.pixel(px, py) for px, py in inner) > len(inner) // 2, \
-        "position 1 shows nothing instead of the blank shortcut"
-
-
-def test_alt_space_keyboard_mode(qor: h.QorApp):
-    rest = _start(qor)
-    bare = qor.bare
-    width, height = qor.screen.width, qor.screen.height
-    radius, _, _ = _geometry(qor)
-    _focus(qor)
-
-    qor.screen.key("alt+space")
-    assert qor.wait_trace(r"dock keyboard=1")
-    shot = qor.wait_stable("keyboard-mode")
-    # The backdrop covers the work area: on a screen without compositor the translucent black
-    # shows over black.
-    for x, y in [(5, 5), (width - 5, height - 5), (width // 2, 5)]:
-        assert shot.pixel(x, y) != bare.pixel(x, y) and max(shot.pixel(x, y)) <= 8, \
-            f"no dimmed backdrop at ({x},{y}): {shot.pixel(x, y)} ({shot.path})"
-    # Letters: "0" beside position 1 (3 o'clock), "~" above the centre caption.
-    d = radius + math.sqrt(2 * (MAGNIFIED / 2) ** 2) + 3
-    cx, cy = rnd(width / 2), rnd(height / 2)
-    letters = {"0": (cx + rnd(d), cy - LETTER_RISE),
-               "~": (cx, cy + 76 + CAPTION_GAP - CENTRE_LETTER_RISE)}
-    for name, (lx, top) in letters.items():
-        white = sum(1 for y in range(top, top + 22) for x in range(lx - 10, lx + 11)
-                    if min(shot.pixel(x, y)) >= 240)
-        assert white >= 6, f"no letter {name!r} at ({lx},{top}) ({shot.path})"
-
-    qor.screen.key("Escape")
-    assert qor.wait_trace(r"dock keyboard=0")
-    shot = qor.wait_stable("escaped")
-    assert shot.pixel(5, 5) == bare.pixel(5, 5), "the backdrop stayed after Escape"
-    count, box = shot.diff(rest)
-    assert count == 0, f"the ring after Escape differs from the ring at rest in {box}"
-
-    # Alt+Space twice: the second hides the ring at once, without the fade.
-    qor.screen.key("alt+space")
-    time.sleep(0.5)
-    qor.screen.key("alt+space")
-    assert qor.wait_trace(r"dock state=2")
-    assert qor.wait_trace(r"paint Hidden 0 "), "the hide from the hot key faded"
-    shot = qor.wait_stable("hidden")
-    count, box = shot.diff(bare)
+def _bare_everywhere(qor: h.QorApp, label):
+    shot = qor.wait_stable(label)
+    count, box = shot.diff(qor.bare)
     assert count == 0, f"something of the ring is left on screen at {box} ({shot.path})"
 
 
-def test_ctrl_tab_minimizes_to_the_chosen_corner_and_a_click_expands(qor: h.QorApp):
-    _start(qor, MinimizedPosition=6)  # Top-Right
-    bare = qor.bare
-    width = qor.screen.width
-    _, _, squares = _geometry(qor)
-    mini_back = (width - 152 - 2, 2)
-    mini_icon = (mini_back[0] + 12 + 64, mini_back[1] + 12 + 64)  # the picture's middle
-    _focus(qor)
+def _marker(qor: h.QorApp, timeout=15.0):
+    """What the marker program wrote, once it has run."""
+    path = qor.run_dir / "marker.txt"
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if path.exists():
+            return dict(l.split("=", 1) for l in path.read_text(errors="replace").splitlines() if "=" in l)
+        time.sleep(0.1)
+    raise AssertionError("the marker program did not run")
 
-    qor.screen.key("ctrl+Tab")
+
+def _trace_ms(qor: h.QorApp, text):
+    return [float(l.split(" ", 1)[0]) for l in qor.trace_lines() if text in l]
+
+
+def test_hover_then_drag_the_shortcut_off_the_ring(qor: h.QorApp):
+    rest = _start(qor)
+    bare, squares = qor.bare, _squares(qor)
+    hover = _squares(qor, MAGNIFIED)[1]
+    rim = [(hover.left + 2, hover.top + 2), (hover.right - 3, hover.bottom - 3)]  # outside the rest square
+    assert all(rest.pixel(*p) == bare.pixel(*p) for p in rim)
+    assert close(rest.pixel(*_centre_middle(qor)), CENTRE_COLOUR)
+
+    # Resting on position 1: its picture fills the hover square, its caption replaces the
+    # centre's, and the centre cross-fades to its picture.
+    qor.screen.move(*_middle(squares[1]))
+    time.sleep(0.8)
+    shot = qor.screenshot("hover")
+    assert all(close(shot.pixel(*p), palette(1)) for p in rim), f"no hover square ({shot.path})"
+    band = _caption_band(qor.screen.width, qor.screen.height)
+    _check_caption(shot, bare, band)
+    assert sum(shot.pixel(x, y) != rest.pixel(x, y) for y in range(band.top, band.bottom)
+               for x in range(band.left, band.right)) > 40, "the caption did not change"
+    assert close(shot.pixel(*_centre_middle(qor)), palette(1)), "the centre did not cross-fade"
+
+    # Off every icon (transparent pixels: no move reaches the window) the resting ring returns.
+    t0 = time.monotonic()
+    qor.screen.move(2, 2)
+    while not all(qor.screen.grab().pixel(*p) == bare.pixel(*p) for p in rim):
+        assert time.monotonic() - t0 < 3.0, "the hover square stayed after the pointer left"
+    print(f"hover square gone {(time.monotonic() - t0) * 1000:.0f} ms after the pointer left "
+          "(screenshot time included)")
+    time.sleep(0.8)
+    assert close(qor.screenshot("left").pixel(*_centre_middle(qor)), CENTRE_COLOUR)
+
+    # Dragged off the ring: the delete animation, a blank shortcut in its place, the file saved.
+    x, y = _middle(squares[1])
+    qor.screen.move(x, y)
+    qor.screen.xdotool("mousedown", 1)
+    drop = (qor.screen.width - 60, 60)
+    for k in range(1, 6):
+        qor.screen.move(x + (drop[0] - x) * k // 5, y + (drop[1] - y) * k // 5)
+    qor.screen.xdotool("mouseup", 1)
+    assert qor.wait_trace(r"save file=menu reason=dock ok=1"), "the item file was not saved"
+    effect = [ms for line, ms in h.durations_ms(qor.trace_lines()) if "paint DockDelEffect" in line]
+    assert effect and effect[0] >= 100, f"no delete animation of five 25 ms frames: {effect}"
+    menu = fmt.Menu.unpack((qor.prefix.data_dir() / "QORMenu.cfg").read_bytes())
+    assert (menu.items[1].Kind, menu.items[1].Title) == (2, "Blank Shortcut"), menu.items[1]
+    assert menu.items[2].Kind == 1, "a neighbour was touched"
+    shot = qor.wait_stable("deleted")
+    sq = squares[1]
+    inner = [(px, py) for py in range(sq.top + 4, sq.bottom - 4, 4) for px in range(sq.left + 4, sq.right - 4, 4)]
+    assert not any(close(shot.pixel(*p), palette(1)) for p in inner), "position 1 kept its picture"
+    assert sum(shot.pixel(*p) != bare.pixel(*p) for p in inner) > len(inner) // 2, "no blank shortcut shown"
+
+
+def test_the_three_hot_keys(qor: h.QorApp):
+    rest = _start(qor, MinimizedPosition=6)  # Top-Right
+    bare, squares, width, height = qor.bare, _squares(qor), qor.screen.width, qor.screen.height
+
+    # Alt+Space: the dimmed backdrop over the work area (over black, without compositor) and a
+    # letter per position: "0" beside position 1, "~" above the centre caption.
+    _key(qor, "alt+space")
+    assert qor.wait_trace(r"dock keyboard=1")
+    shot = qor.wait_stable("keyboard-mode")
+    for x, y in [(5, 5), (width - 5, height - 5)]:
+        assert shot.pixel(x, y) != bare.pixel(x, y) and max(shot.pixel(x, y)) <= 8, "no backdrop"
+    radius, _ = LAYOUTS[(qor.screen.size_name, COUNT)]
+    cx, cy = rnd(width / 2), rnd(height / 2)
+    for name, (lx, top) in {"0": (cx + rnd(radius + math.sqrt(2) * MAGNIFIED / 2 + 3), cy - 12),
+                            "~": (cx, cy + 86 - 182)}.items():
+        white = sum(min(shot.pixel(x, y)) >= 240 for y in range(top, top + 22) for x in range(lx - 10, lx + 11))
+        assert white >= 6, f"no letter {name!r} at ({lx},{top}) ({shot.path})"
+    # Escape: the ring at rest again. Alt+Space twice: hidden at once, without the fade.
+    _key(qor, "Escape")
+    assert qor.wait_trace(r"dock keyboard=0")
+    assert qor.wait_stable("escaped").diff(rest)[0] == 0, "the ring after Escape is not the ring at rest"
+    _key(qor, "alt+space")
+    time.sleep(0.5)
+    _key(qor, "alt+space")
+    assert qor.wait_trace(r"dock state=2") and qor.wait_trace(r"paint Hidden 0 "), "not hidden at once"
+    _bare_everywhere(qor, "hidden")
+
+    # Alt+Space brings it back; Ctrl+Tab minimizes it to the top-right corner.
+    _key(qor, "alt+space")
+    _key(qor, "Escape")
+    _key(qor, "ctrl+Tab")
     assert qor.wait_trace(r"dock state=1")
     shot = qor.wait_stable("minimized")
-    assert close(shot.pixel(*mini_icon), CENTRE_COLOUR), \
-        f"no centre picture at the minimized place {mini_icon} ({shot.path})"
-    assert shot.pixel(*_centre_middle(qor)) == bare.pixel(*_centre_middle(qor)), "the centre stayed"
-    for i, sq in squares.items():
-        assert shot.pixel(*_middle(sq)) == bare.pixel(*_middle(sq)), f"position {i} stayed"
-
-    qor.screen.click(*mini_icon)
-    assert qor.wait_trace(r"dock state=0")
+    mini = (width - 154 + 12 + 64, 2 + 12 + 64)  # the centre picture's middle there
+    assert close(shot.pixel(*mini), CENTRE_COLOUR), f"no centre picture at {mini} ({shot.path})"
+    assert all(shot.pixel(*_middle(sq)) == bare.pixel(*_middle(sq)) for sq in squares.values())
+    # A click on it expands the ring.
+    qor.screen.click(*mini)
     qor.screen.move(2, 2)
+    assert qor.wait_trace(r"dock state=0")
     shot = qor.wait_stable("expanded")
-    assert close(shot.pixel(*_middle(squares[1])), palette(1)), "the ring did not come back"
-    assert shot.pixel(*mini_icon) == bare.pixel(*mini_icon), "the minimized picture stayed"
+    assert close(shot.pixel(*_middle(squares[1])), palette(1)) and shot.pixel(*mini) == bare.pixel(*mini)
+
+    # Shift+Tab: the plain desktop (the ring hidden at once), and back.
+    _key(qor, "shift+Tab")
+    deadline = time.monotonic() + 5
+    while len(_trace_ms(qor, "paint Hidden 0 ")) < 2:  # the second instant hide
+        assert time.monotonic() < deadline, "Shift+Tab did not hide the ring at once"
+        time.sleep(0.1)
+    _bare_everywhere(qor, "switched")
+    _key(qor, "shift+Tab")
+    time.sleep(0.5)
+    assert close(qor.wait_stable("switched-back").pixel(*_middle(squares[1])), palette(1)), "no ring back"
 
 
 def test_auto_hide_after_seven_idle_seconds(qor: h.QorApp):
     _start(qor, AutoHide=1)
-    bare = qor.bare
     assert qor.wait_trace(r"dock state=2", timeout=14.0), "the ring never hid itself"
-    shown = _trace_seconds(qor, r"first-frame")[0]
-    hidden = _trace_seconds(qor, r"dock state=2")[0]
-    assert 6.5 <= hidden - shown <= 9.0, f"hidden {hidden - shown:.1f} s after it showed"
+    idle = (_trace_ms(qor, "dock state=2")[0] - _trace_ms(qor, "first-frame")[0]) / 1000
+    assert 6.5 <= idle <= 9.0, f"hidden {idle:.1f} s after it showed"
     assert qor.wait_trace(r"paint Hidden 1 "), "an expanded ring fades out"
-    shot = qor.wait_stable("auto-hidden")
-    count, box = shot.diff(bare)
-    assert count == 0, f"something of the ring is left on screen at {box} ({shot.path})"
-    assert qor.alive()
+    _bare_everywhere(qor, "auto-hidden")
+
+
+def test_click_opens_a_shortcut_and_a_gone_target_says_so(qor: h.QorApp):
+    marker, gone = _windows_path(MARKER_EXE), r"C:\nowhere\gone.exe"
+    _start(qor, items={1: dict(Target=marker, TargetPath=marker, RunMode=2),
+                       2: dict(Target=gone, TargetPath=gone)})
+    squares = _squares(qor)
+    qor.screen.click(*_middle(squares[1]))
+    fields = _marker(qor)
+    assert fields["show"] == "3", f"run mode 2 (maximized) not honoured: {fields}"
+    assert fields["directory"].rstrip("\\").lower() == _windows_path(MARKER_EXE.parent).lower(), fields
+    assert qor.wait_trace(r"dock launch item=1 ok=1")
+
+    qor.screen.click(*_middle(squares[2]))
+    deadline, boxes = time.monotonic() + 15, []
+    while not boxes and time.monotonic() < deadline:
+        boxes = [w for w in qor.windows() if w.viewable and w.name == "Problem with Shortcut"]
+    assert boxes, "no \"Problem with Shortcut\" message"
+    qor.screenshot("problem-with-shortcut")
+    qor.screen.xdotool("windowfocus", boxes[0].id)
+    qor.screen.key("Return")
+    assert qor.wait_trace(r"dock launch item=2 ok=0") and qor.alive()
+
+
+def test_a_letter_opens_its_position_and_auto_hide_follows(qor: h.QorApp):
+    marker = _windows_path(MARKER_EXE)
+    _start(qor, AutoHide=1, items={1: dict(Target=marker, TargetPath=marker, RunMode=7)})
+    _key(qor, "alt+space")
+    assert qor.wait_trace(r"dock keyboard=1")
+    qor.screen.key("0")  # position 1
+    assert _marker(qor)["show"] == "1", "run mode 7 is not the normal show command"
+    # After a launch with auto-hide on the ring hides at once, not after seven idle seconds.
+    assert qor.wait_trace(r"dock state=2", timeout=3.0), "the ring did not hide after the launch"
+    assert _trace_ms(qor, "dock state=2")[0] - _trace_ms(qor, "dock launch item=1")[0] < 2000

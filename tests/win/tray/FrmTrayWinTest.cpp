@@ -71,28 +71,6 @@ TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     UnregisterHotKey(other.get(), 2);
 }
 
-TEST_F(FrmTrayHotKeys, AltSpaceTypedByTheUserArrives) {
-    ASSERT_TRUE(Load());
-    ASSERT_TRUE(tray.HotKeyClaimed(HotKey::KeyboardDock));
-    // Typed input, as the keyboard produces it (not a posted message).
-    INPUT keys[4] = {};
-    const WORD order[4] = {VK_MENU, VK_SPACE, VK_SPACE, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = order[i];
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (received.empty() && static_cast<int>(end - GetTickCount()) > 0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    EXPECT_EQ(received, std::vector<HotKey>{HotKey::KeyboardDock});
-}
-
 TEST_F(FrmTrayHotKeys, TheRecreatedTaskbarIsAnsweredByTheTrayWindow) {
     ASSERT_TRUE(Load());
     ASSERT_NE(tray.TaskbarCreatedMessage(), 0u);

@@ -235,5 +235,6 @@ def test_a_letter_opens_its_position_and_auto_hide_follows(qor: h.QorApp):
     qor.screen.key("0")  # position 1
     assert _marker(qor)["show"] == "1", "run mode 7 is not the normal show command"
     # After a launch with auto-hide on the ring hides at once, not after seven idle seconds.
-    assert qor.wait_trace(r"dock state=2", timeout=3.0), "the ring did not hide after the launch"
-    assert _trace_ms(qor, "dock state=2")[0] - _trace_ms(qor, "dock launch item=1")[0] < 2000
+    assert qor.wait_trace(r"dock launch item=1 ok=1") and qor.wait_trace(r"dock state=2")
+    assert 0 < _trace_ms(qor, "dock state=2")[0] - _trace_ms(qor, "dock key slot=1")[0] < 2000, \
+        "the ring did not hide right after the launch"

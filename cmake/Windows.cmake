@@ -19,8 +19,21 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp)
     target_link_options(QORDesktop PRIVATE ${QOR_STATIC_LINK})
     set_target_properties(QORDesktop PROPERTIES OUTPUT_NAME QORDesktop)
     target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
+    # The version lives in project() only: the resource script's version block and the
+    # manifest's identity take it from two files made here, in the build folder.
+    set(QOR_GENERATED ${CMAKE_BINARY_DIR}/generated)
+    set(QOR_FILE_VERSION_TEXT
+        "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+    configure_file(${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest.in
+                   ${QOR_GENERATED}/QORDesktop.manifest @ONLY)
+    file(CONFIGURE OUTPUT ${QOR_GENERATED}/QORVersion.h @ONLY CONTENT
+"// Made by CMake from project(VERSION) in CMakeLists.txt; do not edit.
+#define QOR_FILE_VERSION @PROJECT_VERSION_MAJOR@, @PROJECT_VERSION_MINOR@, @PROJECT_VERSION_PATCH@, 0
+#define QOR_FILE_VERSION_TEXT \"@QOR_FILE_VERSION_TEXT@\"
+")
+    target_include_directories(QORDesktop PRIVATE ${QOR_GENERATED})
     set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
-        ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
+        ${QOR_GENERATED}/QORDesktop.manifest ${QOR_GENERATED}/QORVersion.h)
     # windres reports no dependencies: list the files the script embeds so new artwork is picked up.
     file(GLOB QOR_SKIN_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/skin/*.png)
     set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS ${QOR_SKIN_PICTURES}

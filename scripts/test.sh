@@ -152,14 +152,17 @@ if [ "$win_configured" -eq 1 ]; then
         echo "private screen $DISPLAY"
         # One Wine server for the whole run, with Wine's own background processes started
         # here: each test case is a process of its own and would otherwise wait for them, and
-        # they would hold ctest's output pipe open after the first case.
+        # they would hold ctest's output pipe open after the first case. The first Wine program
+        # also turns off the crash dialog (in a prefix made before wine-run did so), so a case
+        # that crashes fails at once instead of at its timeout.
         (
             qor_wine_env
             if [ ! -f "$WINEPREFIX/system.reg" ]; then
                 "$QOR_REPO/scripts/wine-run" wineboot --init
             fi
             wineserver -p
-            "$QOR_REPO/scripts/wine-run" cmd /c exit
+            "$QOR_REPO/scripts/wine-run" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+                /t REG_DWORD /d 0 /f
         ) >/dev/null 2>&1 </dev/null
         # Serial: the cases share the prefix, the screen and the single-instance name.
         step ctest --test-dir "$QOR_WIN_BUILD" --timeout 300 --output-on-failure \

@@ -332,6 +332,10 @@ class WinePrefix:
             _run(["wineserver", "-w"], env=self.env(), timeout=300)
         if not (self.path / "system.reg").exists():
             raise RuntimeError(f"wineboot did not create the prefix {self.path}")
+        # A crash ends the program (a backtrace in its output) instead of leaving it in Wine's
+        # crash dialog, where a test could only wait for its timeout.
+        self.wine("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
+                  "/t", "REG_DWORD", "/d", "0", "/f", timeout=120)
         return self
 
     def wine(self, *args, timeout=60, **extra_env):

@@ -64,7 +64,7 @@ else()
     endif()
 endif()
 
-# One test executable for tests/win; it runs under Wine and writes gtest XML results.
+# One test executable for tests/win; it runs under Wine.
 file(GLOB_RECURSE QOR_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*Test.cpp)
 file(GLOB QOR_FAKES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
 if(QOR_WIN_TESTS AND QOR_GTEST_LIBS)

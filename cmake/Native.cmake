@@ -8,6 +8,7 @@ file(GLOB QOR_FAKES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
 add_library(qorfakes STATIC ${QOR_FAKES})
 target_link_libraries(qorfakes PUBLIC qorcore)
 target_include_directories(qorfakes PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(qorfakes PRIVATE ${QOR_WARNINGS})
 
 add_executable(qor_unit_tests ${QOR_UNIT_TESTS})
 target_link_libraries(qor_unit_tests PRIVATE qorfakes GTest::gtest GTest::gtest_main)
@@ -21,6 +22,7 @@ foreach(src ${QOR_BENCHES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE qorfakes)
+    target_compile_options(${name} PRIVATE ${QOR_WARNINGS})
 endforeach()
 
 # libFuzzer targets need clang; they are built in a separate tree by scripts/fuzz.sh.

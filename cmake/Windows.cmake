@@ -19,8 +19,21 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/core/WinMain_win.cpp)
     target_link_options(QORDesktop PRIVATE ${QOR_STATIC_LINK})
     set_target_properties(QORDesktop PROPERTIES OUTPUT_NAME QORDesktop)
     target_compile_options(QORDesktop PRIVATE ${QOR_WARNINGS})
+    # The version lives in project() only: the resource script's version block and the
+    # manifest's identity take it from two files made here, in the build folder.
+    set(QOR_GENERATED ${CMAKE_BINARY_DIR}/generated)
+    set(QOR_FILE_VERSION_TEXT
+        "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+    configure_file(${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest.in
+                   ${QOR_GENERATED}/QORDesktop.manifest @ONLY)
+    file(CONFIGURE OUTPUT ${QOR_GENERATED}/QORVersion.h @ONLY CONTENT
+"// Made by CMake from project(VERSION) in CMakeLists.txt; do not edit.
+#define QOR_FILE_VERSION @PROJECT_VERSION_MAJOR@, @PROJECT_VERSION_MINOR@, @PROJECT_VERSION_PATCH@, 0
+#define QOR_FILE_VERSION_TEXT \"@QOR_FILE_VERSION_TEXT@\"
+")
+    target_include_directories(QORDesktop PRIVATE ${QOR_GENERATED})
     set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS
-        ${CMAKE_SOURCE_DIR}/resources/QORDesktop.manifest)
+        ${QOR_GENERATED}/QORDesktop.manifest ${QOR_GENERATED}/QORVersion.h)
     # windres reports no dependencies: list the files the script embeds so new artwork is picked up.
     file(GLOB QOR_SKIN_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/skin/*.png)
     set_property(SOURCE ${QOR_RC} APPEND PROPERTY OBJECT_DEPENDS ${QOR_SKIN_PICTURES}
@@ -51,7 +64,7 @@ else()
     endif()
 endif()
 
-# One test executable for tests/win; it runs under Wine and writes gtest XML results.
+# One test executable for tests/win; it runs under Wine.
 file(GLOB_RECURSE QOR_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*Test.cpp)
 file(GLOB QOR_FAKES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
 if(QOR_WIN_TESTS AND QOR_GTEST_LIBS)
@@ -60,13 +73,18 @@ if(QOR_WIN_TESTS AND QOR_GTEST_LIBS)
     target_link_libraries(qor_win_tests PRIVATE qorwin ${QOR_GTEST_LIBS})
     target_link_options(qor_win_tests PRIVATE ${QOR_STATIC_LINK})
     target_compile_definitions(qor_win_tests PRIVATE QOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    # The report path is relative to the build folder: under Wine a Unix path such as
-    # /work/... is not a Windows path, and gtest would silently write no report.
-    add_test(NAME qor_win_tests
-             COMMAND qor_win_tests --gtest_output=xml:win-tests.xml
-             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-    set_tests_properties(qor_win_tests PROPERTIES TIMEOUT 900
-        ENVIRONMENT "QOR_BUILD_DIR=${CMAKE_BINARY_DIR};QOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    # One ctest entry per GoogleTest case, so a case that hangs or crashes the process is
+    # reported by name and the others still run. The cases are listed when ctest starts (the
+    # list is made again whenever the program is newer), by running the program under Wine
+    # through the cross-compiling emulator; the same emulator runs each case.
+    include(GoogleTest)
+    gtest_discover_tests(qor_win_tests
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 300
+        PROPERTIES
+            TIMEOUT 120
+            ENVIRONMENT QOR_BUILD_DIR=${CMAKE_BINARY_DIR})
 endif()
 
 # A library whose DllMain leaves a marker file, built beside the tests: reading its icons must not run it.

@@ -14,6 +14,7 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick librsvg2-bin   # private screens, input, screenshots, artwork
     python3 python3-pytest                                  # end-to-end harness
     clang libclang-rt-14-dev                                # libFuzzer targets
+    clang-format-14 git                                     # format check of changed files
 )
 
 missing=()

@@ -332,6 +332,10 @@ class WinePrefix:
             _run(["wineserver", "-w"], env=self.env(), timeout=300)
         if not (self.path / "system.reg").exists():
             raise RuntimeError(f"wineboot did not create the prefix {self.path}")
+        # A crash ends the program (a backtrace in its output) instead of leaving it in Wine's
+        # crash dialog, where a test could only wait for its timeout.
+        self.wine("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
+                  "/t", "REG_DWORD", "/d", "0", "/f", timeout=120)
         return self
 
     def wine(self, *args, timeout=60, **extra_env):
@@ -540,18 +544,26 @@ class QorApp:
         raise AssertionError(f"no window of {PROGRAM_IMAGE} within {timeout:.0f} s")
 
     def wait_stable(self, label="stable", timeout=10.0, interval=0.25) -> Image:
-        """Screenshots until two in a row are equal (the program has stopped painting); the
-        last one is saved."""
+        """Screenshots until two in a row are equal (the program has stopped painting) and
+        returns the last one, saved. Fails when the screen still changes after `timeout`
+        seconds: a test must not go on to compare pixels of a picture in motion."""
         deadline = time.monotonic() + timeout
         last = self.screen.grab()
-        while time.monotonic() < deadline:
+        while True:
             time.sleep(interval)
             shot = self.screen.grab()
             if shot.rgb == last.rgb:
-                break
+                self.shots += 1
+                return shot.save(self.run_dir / f"{self.shots:02d}-{label}.png")
+            if time.monotonic() >= deadline:
+                self.shots += 1
+                count, box = shot.diff(last)
+                last.save(self.run_dir / f"{self.shots:02d}-{label}-unsettled-a.png")
+                shot.save(self.run_dir / f"{self.shots:02d}-{label}-unsettled-b.png")
+                raise AssertionError(
+                    f"the screen did not settle within {timeout:.0f} s ({label}): the last two "
+                    f"pictures differ in {count} pixels within {box} (see {shot.path})")
             last = shot
-        self.shots += 1
-        return last.save(self.run_dir / f"{self.shots:02d}-{label}.png")
 
     # looking ----------------------------------------------------------------------------
     def screenshot(self, label: str) -> Image:

@@ -251,18 +251,22 @@ TEST_F(Catalogue, DrivesAndOfficeEntries) {
 }
 
 TEST_F(Catalogue, InternetAndMailByPlace) {
+    // The system's programs for web and mail addresses.
+    t.reg.SetString(reg::ClassesRoot, "http\\shell\\open\\command", "",
+                    "\"C:\\Program Files\\Browser\\browser.exe\" -url \"%1\"");
+    t.reg.SetString(reg::ClassesRoot, "mailto\\shell\\open\\command", "", "C:\\Mail\\mail.exe /to %1");
     BuildDefaultCatalogue(app);
     SetDefaultEntry(app, 7, 0);
     EXPECT_EQ(Item(7).Title.Peek(), "Internet");
     EXPECT_EQ(Item(7).Kind, kind::Shortcut);
     EXPECT_EQ(Item(7).IconPath.Peek(), kSys + "Internet.png");
-    EXPECT_EQ(Item(7).Target.Peek(), FindDefaultProgram(app, 0));
+    EXPECT_EQ(Item(7).Target.Peek(), "C:\\Program Files\\Browser\\browser.exe");
 
     SetDefaultEntry(app, 8, 200);
     EXPECT_EQ(Item(200).Title.Peek(), "Check Email");
     EXPECT_EQ(Item(200).Kind, kind::Member);
     EXPECT_EQ(Item(200).IconPath.Peek(), kSys + "Mailbox.png");
-    EXPECT_EQ(Item(200).Target.Peek(), FindDefaultProgram(app, 1));
+    EXPECT_EQ(Item(200).Target.Peek(), "C:\\Mail\\mail.exe");
 
     SetDefaultEntry(app, 7, 36);
     EXPECT_EQ(Item(36).Kind, kind::Shortcut);

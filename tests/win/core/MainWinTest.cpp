@@ -6,6 +6,7 @@
 
 #include "core/ConfigFiles.h"
 #include "core/Main_win.h"
+#include "core/Settings.h"
 #include "platform/Handles_win.h"
 
 namespace qor {
@@ -126,10 +127,67 @@ TEST(ProgramWin, StartsAndEndsInOrderOnWmClose) {
     EXPECT_FALSE(IsWindow(tray));
     EXPECT_FALSE(IsWindow(popup));
     EXPECT_NE(GetFileAttributesA(app.paths.SettingsFile.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(app.run.DesktopIconsHidden);
 
     // A second request (taskkill posts one to every window) does nothing more.
     program.ExitProgram();
+    EXPECT_EQ(program.RunMessageLoop(), 0);
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+// The user chose to hide the desktop icons in an earlier run: the start hides them, the end
+// shows them again and keeps the choice for the next start. Wine has no desktop shell, so the
+// windows the program looks for are made here under the shell's class names.
+TEST(ProgramWin, ExitShowsTheDesktopIconsTheStartHid) {
+    if (FindWindowA("Progman", nullptr) || FindWindowA("WorkerW", nullptr))
+        GTEST_SKIP() << "a desktop shell is running";
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (const char* name : {"Progman", "SHELLDLL_DefView", "SysListView32"}) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = instance;
+        wc.lpszClassName = name;
+        RegisterClassA(&wc); // an existing class of that name (a system one) serves as well
+    }
+    const win::Window progman(CreateWindowExA(WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP, 0, 0,
+                                              10, 10, nullptr, nullptr, instance, nullptr));
+    ASSERT_NE(progman, nullptr);
+    const HWND defView = CreateWindowExA(0, "SHELLDLL_DefView", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                         progman.get(), nullptr, instance, nullptr);
+    const HWND iconView = CreateWindowExA(0, "SysListView32", "FolderView", WS_CHILD | WS_VISIBLE, 0, 0, 10,
+                                          10, defView, nullptr, instance, nullptr);
+    ASSERT_NE(iconView, nullptr);
+    const auto shown = [&] { return (GetWindowLongPtrA(iconView, GWL_STYLE) & WS_VISIBLE) != 0; };
+
+    SetEnvironmentVariableA("QOR_TRACE", nullptr);
+    Program program(GetModuleHandleA(nullptr));
+    AppState& app = program.App();
+    {
+        // The stored choice of the earlier run, in the files this start reads.
+        InitPaths(app);
+        app.store.Create();
+        InitializeState(app, true, true, false);
+        app.cfg.HideDesktopIcons = 1;
+        ASSERT_TRUE(SaveSettings(app));
+    }
+    ASSERT_TRUE(shown());
+    ASSERT_TRUE(program.Main());
+    EXPECT_FALSE(shown()) << "the start did not hide the desktop icons";
+    EXPECT_TRUE(app.run.DesktopIconsHidden);
+    EXPECT_EQ(app.store.Items[72].Title.Peek(), "Always Show Desktop Icons");
+
+    SendMessageA(FindWindowA(FrmTray::kClassName, nullptr), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.Exited());
+    EXPECT_TRUE(shown()) << "the desktop icons are still hidden after the end";
+    EXPECT_FALSE(app.run.DesktopIconsHidden);
+    // The choice was saved before the icons came back: the next start hides them again.
+    ASSERT_TRUE(LoadSettings(app));
+    EXPECT_EQ(app.cfg.HideDesktopIcons, 1);
+
+    // Leave the stored settings as a plain start would find them.
+    app.cfg.HideDesktopIcons = 0;
+    SaveSettings(app);
     EXPECT_EQ(program.RunMessageLoop(), 0);
     MSG msg{};
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

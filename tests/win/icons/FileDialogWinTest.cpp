@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -15,10 +16,15 @@ namespace qor {
 namespace {
 
 // Watches for a dialog of this process with the given title, notes how many file types its
-// type list offers, and cancels it.
+// type list offers, and cancels it. The test thread sits in the dialog's modal loop meanwhile,
+// so every way out is taken from here, each after a bounded wait: the dialog with the title is
+// cancelled; when none appears, every dialog of the test thread is cancelled (the test then
+// fails on Seen); when the test thread still does not come back, it is asked to quit, and at
+// last the test program ends with a message, so a missing dialog never hangs the run.
 class DialogWatcher {
 public:
-    explicit DialogWatcher(std::string title) : m_title(std::move(title)) {
+    explicit DialogWatcher(std::string title)
+        : m_title(std::move(title)), m_testThread(GetCurrentThreadId()) {
         m_thread = std::thread([this] { Run(); });
     }
     ~DialogWatcher() {
@@ -29,6 +35,9 @@ public:
     int TypeChoices() const { return m_types; }
 
 private:
+    static constexpr int kFindMs = 15000;   // the dialog appears within this
+    static constexpr int kReturnMs = 10000; // the test thread is back this long after a cancel
+
     struct Search {
         const std::string* title;
         HWND found;
@@ -45,8 +54,21 @@ private:
         }
         return TRUE;
     }
+    static BOOL CALLBACK CancelDialog(HWND w, LPARAM) {
+        char cls[16]{};
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "#32770")
+            PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
+    // True when the test thread came back (the watcher is being destroyed) within `ms`.
+    bool WaitForReturn(int ms) {
+        for (int waited = 0; waited < ms && !m_stop; waited += 50)
+            Sleep(50);
+        return m_stop;
+    }
     void Run() {
-        for (int i = 0; i < 300 && !m_stop; ++i) {
+        for (int waited = 0; waited < kFindMs && !m_stop; waited += 50) {
             Search s{&m_title, nullptr};
             EnumWindows(Enum, reinterpret_cast<LPARAM>(&s));
             if (s.found) {
@@ -55,12 +77,26 @@ private:
                 if (HWND types = GetDlgItem(s.found, kFileTypeList))
                     m_types = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
                 PostMessageA(s.found, WM_COMMAND, IDCANCEL, 0);
-                return;
+                break;
             }
             Sleep(50);
         }
+        if (m_stop)
+            return;
+        if (!m_seen)
+            EnumThreadWindows(m_testThread, CancelDialog, 0);
+        if (WaitForReturn(kReturnMs))
+            return;
+        PostThreadMessageA(m_testThread, WM_QUIT, 0, 0);
+        if (WaitForReturn(kReturnMs))
+            return;
+        std::fprintf(stderr, "no way out of the dialog \"%s\" (seen: %d): ending the test program\n",
+                     m_title.c_str(), m_seen ? 1 : 0);
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
     }
     std::string m_title;
+    DWORD m_testThread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_seen{false};
     std::atomic<int> m_types{-1};

@@ -236,8 +236,9 @@ TEST_F(DockControllerTest, ClicksAndKeysRunWhatThePositionHolds) {
             else
                 Click(row.slot, button);
             EXPECT_EQ(app.dock.ClickedSlot, row.slot);
-            if (row.actions == Log{"item-menu"})
+            if (row.actions == Log{"item-menu"}) {
                 EXPECT_EQ(app.dock.CurrentItem, row.slot) << "the menu is for the clicked item";
+            }
         } else {
             if (row.how != KeyOutsideKeyboardMode)
                 dock.AltSpace();

@@ -166,9 +166,10 @@ bool Program::Main() {
     Phase("DesktopIcons", [&] { SetDesktopIconsVisible(m_app, m_app.cfg.HideDesktopIcons != 0); });
     Phase("LoadWindows", [&] {
         const HICON icon = LoadIconA(m_instance, MAKEINTRESOURCEA(IDI_QORDESKTOP));
-        m_tray.Load(m_instance, icon);
+        m_tray.Load(m_instance, icon, [this](HotKey hotKey) { m_main.Controller().OnHotKey(hotKey); });
         m_main.Load(m_instance);
         m_subMenu.Load(m_instance);
+        m_main.Connect(&m_subMenu, &m_tray, this);
         m_ui.SetOwner(m_main.Hwnd());
     });
     Phase("LoadSkinImages", [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });
@@ -184,6 +185,8 @@ bool Program::Main() {
     Phase("ShowDock", [&] {
         m_main.Show();
         m_main.DockFocus(true);
+        // Shown focused: the foreground watch then sees the dock as the program in front.
+        m_main.Activate();
         m_main.BuildPendingImagesLater();
     });
     if (m_app.cfg.HideGetStarted != kTrue)

@@ -1,12 +1,19 @@
 #include "dock/FrmMain_win.h"
 
 #include <imm.h>
+#include <windowsx.h>
 
 #include <cstdio>
 #include <string>
 
 #include "core/AppState.h"
+#include "core/ConfigFiles.h"
 #include "dock/Paint.h"
+#include "items/Commands.h"
+#include "items/Desktop.h"
+#include "items/Launch.h"
+#include "popup/FrmSubMenu_win.h"
+#include "tray/FrmTray_win.h"
 
 namespace qor {
 
@@ -16,6 +23,35 @@ namespace {
 // so the dock answers the mouse while they are made (a batch takes a few milliseconds).
 constexpr UINT kImageBuildTickMs = 1;
 constexpr std::size_t kImagesPerTick = 16;
+
+// Modifier keys held now, as the controller counts them.
+int ShiftState() {
+    int state = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        state |= shift::Shift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        state |= shift::Ctrl;
+    if (GetKeyState(VK_MENU) < 0)
+        state |= shift::Alt;
+    return state;
+}
+
+// The buttons held during a mouse message (its wParam).
+int HeldButtons(WPARAM wParam) {
+    int buttons = 0;
+    if (wParam & MK_LBUTTON)
+        buttons |= mouse::Left;
+    if (wParam & MK_RBUTTON)
+        buttons |= mouse::Right;
+    if (wParam & MK_MBUTTON)
+        buttons |= mouse::Middle;
+    return buttons;
+}
+
+bool IsDockTimer(UINT_PTR id) {
+    return id >= static_cast<UINT_PTR>(DockTimer::PointerLeft) &&
+           id <= static_cast<UINT_PTR>(DockTimer::Dwell);
+}
 
 } // namespace
 
@@ -42,9 +78,8 @@ bool FrmMain::Load(HINSTANCE instance) {
 void FrmMain::Unload() noexcept {
     if (!m_hwnd)
         return;
-    for (Timer t : {Timer::PointerLeft, Timer::Foreground, Timer::RecycleBin, Timer::AutoHide, Timer::Dwell,
-                    Timer::BuildImages})
-        StopTimer(t);
+    m_dock.StopAllTimers();
+    StopTimer(Timer::BuildImages);
     DeleteGraphic();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
 }
@@ -82,7 +117,7 @@ void FrmMain::DeleteGraphic() noexcept {
     m_canvas.reset();
 }
 
-void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
+void FrmMain::LoadImages(const ItemImageBuilder& buildItem, const SkinReader& readSkin) {
     if (!m_canvas)
         return;
     m_app.sys.images = m_images.get();
@@ -100,7 +135,8 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
             m_pendingImages.push_back(item);
         }
     };
-    LoadSkinImages(m_app, *m_skin, *m_images, ResourceSkinReader(GetModuleHandleA(nullptr)), build);
+    LoadSkinImages(m_app, *m_skin, *m_images,
+                   readSkin ? readSkin : ResourceSkinReader(GetModuleHandleA(nullptr)), build);
 }
 
 void FrmMain::BuildPendingImagesLater() {
@@ -174,12 +210,17 @@ void FrmMain::PresentFrame(const CanvasFrame& frame) {
 }
 
 void FrmMain::DockFocus(bool isGetFocus) {
-    IniIconParam(m_app);
-    if (!isGetFocus || !m_canvas)
-        return;
-    // DockNormal leaves a minimized or hidden dock alone.
-    DockNormal(m_app, *m_canvas, false);
-    m_app.dock.IdleTicks = 0;
+    m_dock.DockFocus(isGetFocus);
+}
+
+void FrmMain::Activate() {
+    Focus();
+}
+
+void FrmMain::Connect(FrmSubMenu* popup, FrmTray* tray, IProgramActions* program) {
+    m_popup = popup;
+    m_tray = tray;
+    m_actions = program;
 }
 
 void FrmMain::StartTimer(Timer timer, UINT ms) {
@@ -205,9 +246,167 @@ void FrmMain::OnEndSession(bool ending) {
     m_program.EndSession(ending);
 }
 
-void FrmMain::OnTimer(Timer timer) {
-    if (timer == Timer::BuildImages)
+void FrmMain::OnTimer(UINT_PTR id) {
+    if (id == static_cast<UINT_PTR>(Timer::BuildImages))
         BuildPendingImages(kImagesPerTick);
+    else if (IsDockTimer(id))
+        m_dock.OnTimer(static_cast<DockTimer>(id));
+}
+
+void FrmMain::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    // Signed: with the mouse captured, a pointer left of or above the window is negative.
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    ITrace* trace = m_app.sys.trace;
+    if (trace && trace->Enabled()) {
+        char line[96];
+        // How long the message waited in the queue (the tick counter's resolution).
+        const long queued = static_cast<long>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
+        std::snprintf(line, sizeof line, "input mousemove x=%d y=%d queued=%ld", x, y, queued);
+        trace->Line(line);
+    }
+    m_dock.OnMouseMove(HeldButtons(wParam), ShiftState(), x, y);
+}
+
+void FrmMain::OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    if (down) {
+        // Captured until the release: a drag off the ring ends over transparent pixels (or
+        // another window), where the release would otherwise go to the window below.
+        SetCapture(m_hwnd);
+        m_dock.OnMouseDown(button, ShiftState(), x, y);
+        return;
+    }
+    m_releasing = true;
+    m_dock.OnMouseUp(button, ShiftState(), x, y);
+    m_releasing = false;
+    if ((HeldButtons(wParam) == 0) && GetCapture() == m_hwnd)
+        ReleaseCapture();
+}
+
+void FrmMain::OnCaptureChanged() {
+    if (!m_releasing)
+        m_dock.OnCaptureLost();
+}
+
+void FrmMain::OnKey(WPARAM key, bool down) {
+    if (down)
+        m_dock.OnKeyDown(static_cast<int>(key), ShiftState());
+    else
+        m_dock.OnKeyUp(static_cast<int>(key), ShiftState());
+}
+
+void FrmMain::TraceLine(const char* text) {
+    if (m_app.sys.trace && m_app.sys.trace->Enabled())
+        m_app.sys.trace->Line(text);
+}
+
+// ---- the controller's host ---------------------------------------------------------------------
+
+ICanvas* FrmMain::PaintCanvas() {
+    return m_canvas.get();
+}
+
+void FrmMain::StartTimer(DockTimer timer, uint32_t intervalMs) {
+    if (m_hwnd)
+        SetTimer(m_hwnd, static_cast<UINT_PTR>(timer), intervalMs, nullptr);
+}
+
+void FrmMain::StopTimer(DockTimer timer) {
+    if (m_hwnd)
+        KillTimer(m_hwnd, static_cast<UINT_PTR>(timer));
+}
+
+void FrmMain::ToBottom(bool quietly) {
+    // Never activating: the dock goes under every window, it does not take the focus.
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (quietly ? SWP_NOSENDCHANGING : 0));
+}
+
+void FrmMain::ToTopmost() {
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FrmMain::Focus() {
+    if (!m_hwnd)
+        return;
+    // Allowed from a hot key or a click (the program then has the last input); otherwise
+    // Windows flashes instead of switching, which is what it should do.
+    SetForegroundWindow(m_hwnd);
+    SetFocus(m_hwnd);
+}
+
+bool FrmMain::CursorPos(ScreenPoint& where) {
+    POINT p{};
+    if (!GetCursorPos(&p))
+        return false;
+    where = {p.x, p.y};
+    return true;
+}
+
+bool FrmMain::ForegroundIsOurs() {
+    // Any window of this process counts: the dock, the pop-up, the dialogs and message boxes.
+    const HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    return process == GetCurrentProcessId();
+}
+
+void FrmMain::PumpMessages() {
+    PumpPendingMessages();
+}
+
+void FrmMain::Launch(int item) {
+    const bool ok = LaunchItem(m_app, item, m_dock);
+    char line[64];
+    std::snprintf(line, sizeof line, "dock launch item=%d ok=%d", item, ok ? 1 : 0);
+    TraceLine(line);
+}
+
+void FrmMain::RunCommand(int code) {
+    char line[64];
+    std::snprintf(line, sizeof line, "dock command code=%d", code);
+    TraceLine(line);
+    if (m_actions)
+        RunBuiltInCommand(m_app, code, m_dock, *m_actions);
+}
+
+void FrmMain::OpenPopup(int slot) {
+    if (m_popup)
+        m_popup->MenuFocus(true, slot);
+}
+
+void FrmMain::ClosePopup(bool keepDockAway) {
+    if (m_popup)
+        m_popup->EscCancel(keepDockAway);
+}
+
+void FrmMain::OpenItemMenu() {
+    if (m_tray)
+        m_tray->ShowItemMenu();
+}
+
+void FrmMain::ShowGetStarted() {
+    if (m_actions)
+        m_actions->ShowGetStarted();
+}
+
+void FrmMain::SwitchDesktop() {
+    TraceLine("dock switch-desktop");
+    qor::SwitchDesktop(m_app, m_dock);
+}
+
+bool FrmMain::SaveMenu() {
+    const bool ok = qor::SaveMenu(m_app);
+    char line[64];
+    std::snprintf(line, sizeof line, "save file=menu reason=dock ok=%d", ok ? 1 : 0);
+    TraceLine(line);
+    return ok;
 }
 
 LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -223,8 +422,42 @@ LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noex
             OnEndSession(wParam != FALSE);
             return 0;
         case WM_TIMER:
-            OnTimer(static_cast<Timer>(wParam));
+            OnTimer(wParam);
             return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(wParam, lParam);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            OnMouseButton(mouse::Left, msg == WM_LBUTTONDOWN, wParam, lParam);
+            return 0;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            OnMouseButton(mouse::Right, msg == WM_RBUTTONDOWN, wParam, lParam);
+            return 0;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            OnMouseButton(mouse::Middle, msg == WM_MBUTTONDOWN, wParam, lParam);
+            return 0;
+        case WM_CAPTURECHANGED:
+            OnCaptureChanged();
+            return 0;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            OnKey(wParam, msg == WM_KEYDOWN);
+            return 0;
+        case WM_SYSKEYDOWN:
+            // Alt+Space reaches the dock as a system key when another program owns the hot key.
+            // The other system keys (Alt+F4, F10) keep their usual meaning.
+            if (wParam == VK_SPACE) {
+                OnKey(wParam, true);
+                return 0;
+            }
+            break;
+        case WM_SYSCHAR:
+            if (wParam == ' ')
+                return 0; // no window menu for Alt+Space
+            break;
         case WM_ERASEBKGND:
             return 1; // the layered picture is the only content
         case WM_PAINT:

@@ -1,6 +1,10 @@
 // FrmMain: the dock window. A borderless per-pixel-alpha layered window over the work area
 // that shows only what is painted into its off-screen canvas; where the canvas is fully
 // transparent the desktop shows through and the mouse reaches the windows below.
+//
+// The window only translates its messages into events of the dock's controller (dock/
+// DockController.h) and is the controller's host: the canvas, the timers, the window order,
+// focus and cursor, and the requests that go to the other windows and the item code.
 #pragma once
 
 #include <windows.h>
@@ -9,23 +13,22 @@
 #include <memory>
 #include <vector>
 
+#include "dock/DockActions.h"
 #include "dock/DockCanvas_win.h"
+#include "dock/DockController.h"
 #include "dock/ImageCache_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
 
 struct AppState;
+class FrmSubMenu;
+class FrmTray;
 
-class FrmMain {
+class FrmMain final : private IDockHost {
 public:
-    // The dock's timers.
+    // Timer ids of the window beyond the controller's five (DockTimer 1..5).
     enum class Timer : UINT_PTR {
-        PointerLeft = 1, // 100 ms: the pointer left the icons
-        Foreground = 2,  // 100 ms: another program took the foreground
-        RecycleBin = 3,  // 1000 ms: the recycle bin's picture follows its contents
-        AutoHide = 4,    // 1000 ms: hides the dock after seven idle seconds
-        Dwell = 5,       // 50 ms: the pointer rests on an icon (centre cross-fade)
         BuildImages = 6, // the pop-up pictures, built after the first frame
     };
 
@@ -60,18 +63,26 @@ public:
     // Clears the canvas to fully transparent (0x00FFFFFF).
     void RestoreGDIPlus();
 
-    // Refreshes the slot data and, when `isGetFocus`, repaints and presents the dock.
+    // Refreshes the slot data and, when `isGetFocus`, repaints and presents the dock and starts
+    // its timers.
     void DockFocus(bool isGetFocus);
+    // The dock becomes the foreground window (start-up shows the ring focused).
+    void Activate();
 
-    void StartTimer(Timer timer, UINT ms);
-    void StopTimer(Timer timer);
+    // The other windows the dock's requests go to, and the program's own actions (the built-in
+    // commands use them); any may be null, and what needs it is then skipped.
+    void Connect(FrmSubMenu* popup, FrmTray* tray, IProgramActions* program);
+
+    // The dock's behaviour; the hot keys and the item code act on the dock through it.
+    DockController& Controller() { return m_dock; }
 
     // LoadSkinImages for this window's canvas: the skin from the program's resources, every
     // item's renderings through `buildItem`. The item cache becomes the program's image service.
     // The pictures of items shown only in pop-up panels (command items and group members, up to
     // a thousand of them) are left pending: BuildPendingImagesLater makes them after the first
     // frame, a few at a time, so that the ring shows at once.
-    void LoadImages(const ItemImageBuilder& buildItem);
+    // The skin comes from the program's resources unless `readSkin` names another source.
+    void LoadImages(const ItemImageBuilder& buildItem, const SkinReader& readSkin = {});
     // Starts building the pending pictures in the background of the message loop.
     void BuildPendingImagesLater();
     // Builds every pending picture now (before a pop-up panel shows them).
@@ -94,7 +105,33 @@ private:
     void OnClose();
     LRESULT OnQueryEndSession();
     void OnEndSession(bool ending);
-    void OnTimer(Timer timer);
+    void OnTimer(UINT_PTR id);
+    void OnMouseMove(WPARAM wParam, LPARAM lParam);
+    void OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam);
+    void OnKey(WPARAM key, bool down);
+    void OnCaptureChanged();
+    void StartTimer(Timer timer, UINT ms);
+    void StopTimer(Timer timer);
+    void TraceLine(const char* text);
+
+    // IDockHost
+    ICanvas* PaintCanvas() override;
+    void StartTimer(DockTimer timer, uint32_t intervalMs) override;
+    void StopTimer(DockTimer timer) override;
+    void ToBottom(bool quietly) override;
+    void ToTopmost() override;
+    void Focus() override;
+    bool CursorPos(ScreenPoint& where) override;
+    bool ForegroundIsOurs() override;
+    void PumpMessages() override;
+    void Launch(int item) override;
+    void RunCommand(int code) override;
+    void OpenPopup(int slot) override;
+    void ClosePopup(bool keepDockAway) override;
+    void OpenItemMenu() override;
+    void ShowGetStarted() override;
+    void SwitchDesktop() override;
+    bool SaveMenu() override;
     // Builds up to `count` pending pictures; stops the building timer when none is left.
     void BuildPendingImages(std::size_t count);
     // Hands a frame of the canvas to the window (the canvas's presenter).
@@ -110,6 +147,12 @@ private:
     ItemImageBuilder m_buildItem;
     std::vector<int> m_pendingImages;
     std::size_t m_nextPending = 0;
+    DockController m_dock{m_app, *this};
+    FrmSubMenu* m_popup = nullptr;
+    FrmTray* m_tray = nullptr;
+    IProgramActions* m_actions = nullptr;
+    // Set while a button release is handled: the capture it gives back is no lost drag.
+    bool m_releasing = false;
 };
 
 } // namespace qor

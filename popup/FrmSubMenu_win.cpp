@@ -1,8 +1,19 @@
 #include "popup/FrmSubMenu_win.h"
 
+#include <string>
+
 #include "core/AppState.h"
 
 namespace qor {
+
+namespace {
+
+void TracePopup(AppState& app, const std::string& text) {
+    if (app.sys.trace && app.sys.trace->Enabled())
+        app.sys.trace->Line(text);
+}
+
+} // namespace
 
 bool FrmSubMenu::Load(HINSTANCE instance) {
     if (m_hwnd)
@@ -25,6 +36,16 @@ void FrmSubMenu::Unload() noexcept {
         return;
     m_canvas.reset();
     DestroyWindow(m_hwnd);
+}
+
+void FrmSubMenu::MenuFocus(bool isGetFocus, int slot) {
+    TracePopup(m_app, "popup menu-focus open=" + std::to_string(isGetFocus ? 1 : 0) +
+                          " slot=" + std::to_string(slot) + " (pop-up not built yet)");
+}
+
+void FrmSubMenu::EscCancel(bool noFormMainFocus) {
+    TracePopup(m_app, "popup esc-cancel no-dock-focus=" + std::to_string(noFormMainFocus ? 1 : 0) +
+                          " (pop-up not built yet)");
 }
 
 void FrmSubMenu::OnClose() {

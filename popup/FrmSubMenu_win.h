@@ -33,6 +33,14 @@ public:
     // The canvas; null before Load and after Unload.
     DockCanvas* Canvas() const { return m_canvas.get(); }
 
+    // Opens the pop-up of ring position `slot` (isGetFocus true) or closes it (false).
+    // NOT BUILT YET: the panel comes with the pop-up's own work; until then the request is only
+    // written to the trace and nothing opens (PopupOpen stays false).
+    void MenuFocus(bool isGetFocus, int slot);
+    // Closes the pop-up; unless `noFormMainFocus`, the dock gets the focus back.
+    // NOT BUILT YET: traced only, like MenuFocus.
+    void EscCancel(bool noFormMainFocus);
+
 private:
     template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);
 

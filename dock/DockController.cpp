@@ -1,0 +1,604 @@
+#include "dock/DockController.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/AppState.h"
+#include "dock/Paint.h"
+#include "icons/IconResolve.h"
+#include "platform/Shell.h"
+
+namespace qor {
+
+namespace {
+
+constexpr int kIdleSecondsBeforeHide = 6; // hides on the seventh idle second
+constexpr int kDwellTicks = 4;            // 4 x 50 ms of rest before the centre cross-fades
+constexpr int kDragSlack = 1;             // a press may wander this far and still be a click
+constexpr int kRecycleBinSlot = 2;        // the ring position the default catalogue gives the bin
+constexpr int kEmptyRecycleBinCommand = 101;
+// Kinds up to 3 are plain shortcuts and blanks; above are groups and the special items, whose
+// click opens their group. Below 7 a right click opens the item menu instead.
+constexpr int kLastPlainKind = 3;
+constexpr int kFirstSpecialKind = 7;
+
+bool IsRecycleBinItem(const DockItem& item) {
+    return item.IconRef == kRecycleEmptyItem || item.IconRef == kRecycleFullItem ||
+           (item.Kind == kind::RecycleBin && item.Param == kEmptyRecycleBinCommand);
+}
+
+} // namespace
+
+uint32_t DockTimerInterval(DockTimer timer) {
+    switch (timer) {
+    case DockTimer::PointerLeft:
+    case DockTimer::Foreground:
+        return 100;
+    case DockTimer::RecycleBin:
+    case DockTimer::AutoHide:
+        return 1000;
+    case DockTimer::Dwell:
+        return 50;
+    }
+    return 1000;
+}
+
+const char* DockTimerName(DockTimer timer) {
+    switch (timer) {
+    case DockTimer::PointerLeft:
+        return "PointerLeft";
+    case DockTimer::Foreground:
+        return "Foreground";
+    case DockTimer::RecycleBin:
+        return "RecycleBin";
+    case DockTimer::AutoHide:
+        return "AutoHide";
+    case DockTimer::Dwell:
+        return "Dwell";
+    }
+    return "?";
+}
+
+// ---- timers ------------------------------------------------------------------------------------
+
+void DockController::StartTimer(DockTimer timer) {
+    bool& running = m_timers[Index(timer)];
+    if (running)
+        return; // a running timer keeps its rhythm
+    running = true;
+    m_host.StartTimer(timer, DockTimerInterval(timer));
+    TraceTimer(timer, true);
+}
+
+void DockController::StopTimer(DockTimer timer) {
+    bool& running = m_timers[Index(timer)];
+    if (!running)
+        return;
+    running = false;
+    m_host.StopTimer(timer);
+    TraceTimer(timer, false);
+}
+
+void DockController::StartAllTimers() {
+    for (DockTimer t : {DockTimer::PointerLeft, DockTimer::Foreground, DockTimer::RecycleBin,
+                        DockTimer::AutoHide, DockTimer::Dwell})
+        StartTimer(t);
+}
+
+void DockController::StopAllTimers() {
+    for (DockTimer t : {DockTimer::PointerLeft, DockTimer::Foreground, DockTimer::RecycleBin,
+                        DockTimer::AutoHide, DockTimer::Dwell})
+        StopTimer(t);
+}
+
+void DockController::OnTimer(DockTimer timer) {
+    if (!m_timers[Index(timer)])
+        return; // a tick that was already queued when the timer stopped
+    switch (timer) {
+    case DockTimer::PointerLeft:
+        PointerLeftTick();
+        break;
+    case DockTimer::Foreground:
+        ForegroundTick();
+        break;
+    case DockTimer::RecycleBin:
+        RecycleBinTick();
+        break;
+    case DockTimer::AutoHide:
+        AutoHideTick();
+        break;
+    case DockTimer::Dwell:
+        DwellTick();
+        break;
+    }
+}
+
+// Repaints the ring once the pointer has left every icon (moves over transparent pixels of the
+// window never arrive, so this is how the hover picture goes away).
+void DockController::PointerLeftTick() {
+    DockRuntime& d = m_app.dock;
+    if (d.State > dockstate::Expanded)
+        d.LastHoverSlot = -1;
+    if (d.LastHoverSlot == -1) {
+        StopTimer(DockTimer::PointerLeft); // nothing hovered: a move onto an icon starts it again
+        return;
+    }
+    if (d.Dragging)
+        return;
+    ScreenPoint p;
+    if (!m_host.CursorPos(p))
+        return;
+    const Rect& work = m_app.screen.WorkArea;
+    if (HitTest(p.x - work.left, p.y - work.top) != -1)
+        return;
+    PaintResting();
+    d.LastHoverSlot = -1;
+    d.HoverSlot = -1;
+    StopTimer(DockTimer::PointerLeft);
+    // The pointer may have left without a move the dock saw: the centre goes back to its own
+    // picture once the dwell timer sees the pointer still.
+    StartTimer(DockTimer::Dwell);
+}
+
+void DockController::ForegroundTick() {
+    if (m_host.ForegroundIsOurs())
+        return;
+    EscCancel();
+    if (m_app.cfg.AutoHide == 1)
+        MinWindows(dockstate::Hidden);
+    StopTimer(DockTimer::Foreground);
+}
+
+// Ring position 2 shows the bin as full or empty. Only a recycle-bin item there is kept in step:
+// whatever else the user put on that position stays.
+void DockController::RecycleBinTick() {
+    Store& store = m_app.store;
+    if (!store.IsItem(kRecycleFullItem))
+        return;
+    DockItem& item = store.Items[kRecycleBinSlot];
+    if (!IsRecycleBinItem(item)) {
+        StopTimer(DockTimer::RecycleBin); // started again when the ring's items change
+        return;
+    }
+    const int wanted = IsRecycleBinFull(m_app.sys.shell) ? kRecycleFullItem : kRecycleEmptyItem;
+    if (item.IconRef == wanted)
+        return;
+    item = store.Items[wanted];
+    IniIconParam(m_app);
+    PaintRepaint();
+    Trace("dock recycle-bin item=%d", wanted);
+}
+
+void DockController::AutoHideTick() {
+    DockRuntime& d = m_app.dock;
+    if (m_app.cfg.AutoHide != 1) {
+        d.IdleTicks = 0;
+        StopTimer(DockTimer::AutoHide); // auto-hide is off: DockFocus starts it again
+        return;
+    }
+    if (d.HoverSlot != -1 || d.PopupHoverRow != -1 || d.Dragging || d.PopupDragging)
+        d.IdleTicks = 0;
+    else
+        ++d.IdleTicks;
+    if (d.IdleTicks <= kIdleSecondsBeforeHide)
+        return;
+    d.IdleTicks = 0;
+    if (d.PopupOpen)
+        m_host.ClosePopup(true);
+    const bool fade = d.FadeOnHide;
+    // An expanded ring fades out; the minimized icon goes at once.
+    d.FadeOnHide = d.State != dockstate::Minimized;
+    EscCancel();
+    MinWindows(dockstate::Hidden);
+    d.FadeOnHide = fade;
+    StopTimer(DockTimer::AutoHide);
+}
+
+// About 200 ms after the pointer stops, the centre cross-fades to the hovered item's picture
+// (back to its own when nothing is hovered). Then there is nothing to wait for until it moves.
+void DockController::DwellTick() {
+    if (m_pointerX != m_dwell.x || m_pointerY != m_dwell.y) {
+        m_dwell = {m_pointerX, m_pointerY, 0};
+        return;
+    }
+    if (++m_dwell.ticks < kDwellTicks)
+        return;
+    m_dwell = {};
+    if (ICanvas* canvas = m_host.PaintCanvas())
+        EffectAction(m_app, *canvas, m_app.dock.HoverSlot);
+    StopTimer(DockTimer::Dwell);
+}
+
+// ---- mouse -------------------------------------------------------------------------------------
+
+int DockController::HitTest(int x, int y) const {
+    return qor::HitTest(m_app.geo, m_app.run.IconCount, x, y);
+}
+
+int DockController::ClickKind(int slot) const {
+    if (slot == kCentreItem)
+        return kind::User; // the centre opens the program's own commands, picture or not
+    if (!m_app.store.IsItem(slot))
+        return kind::Free;
+    return m_app.store.Items[slot].Kind;
+}
+
+bool DockController::DragAllowed() const {
+    return m_app.cfg.LockDragging == 0;
+}
+
+void DockController::OnMouseDown(int button, int shiftState, int x, int y) {
+    DockRuntime& d = m_app.dock;
+    // The press acts on the icon under it even when no move announced it (the system skips the
+    // move when the pointer comes back to where it last saw it, after the hover was cleared).
+    OnMouseMove(0, shiftState, x, y);
+    StartTimer(DockTimer::Foreground);
+    const int h = d.HoverSlot;
+    // Only the expanded ring's shortcuts and groups can be dragged: while minimized the centre
+    // icon may lie over a ring position the user cannot see.
+    if (button == mouse::Left && d.State == dockstate::Expanded && h > 0 && h <= kSlotBound) {
+        const int k = d.SlotKind[h];
+        if (k == kind::Shortcut || k == kind::Group || k == kind::AllPrograms) {
+            m_dragCandidate = true;
+            d.DragSlot = h;
+            m_dragStartX = x;
+            m_dragStartY = y;
+        }
+    }
+    if (h == -1 && d.KeyboardMode)
+        EscCancel(); // a press on the dimmed backdrop dismisses it
+    if (h != -1 && d.State != dockstate::Minimized && button == mouse::Left)
+        PaintHover(true);
+    (void)shiftState;
+}
+
+void DockController::OnMouseMove(int buttons, int shiftState, int x, int y) {
+    DockRuntime& d = m_app.dock;
+    d.IdleTicks = 0;
+    m_pointerX = x;
+    m_pointerY = y;
+    StartTimer(DockTimer::Dwell);
+
+    if ((buttons & mouse::Left) && m_dragCandidate && DragAllowed()) {
+        const bool near =
+            std::abs(x - m_dragStartX) <= kDragSlack && std::abs(y - m_dragStartY) <= kDragSlack;
+        if (near) {
+            if (d.Dragging) {
+                d.Dragging = false;
+                // Back where it was pressed: the pressed picture again instead of the dragged one.
+                d.HoverSlot = d.DragSlot;
+                PaintHover(true);
+            }
+        } else {
+            d.Dragging = true;
+            if (ICanvas* canvas = m_host.PaintCanvas())
+                DockDragPaint(m_app, *canvas, x, y);
+        }
+    }
+
+    d.HoverSlot = HitTest(x, y);
+    if (d.HoverSlot != -1 && d.HoverSlot != d.LastHoverSlot) {
+        d.LastHoverSlot = d.HoverSlot;
+        StartTimer(DockTimer::PointerLeft);
+        if (!d.Dragging && d.State != dockstate::Minimized)
+            PaintHover(false);
+    }
+    (void)shiftState;
+}
+
+void DockController::OnMouseUp(int button, int shiftState, int x, int y) {
+    DockRuntime& d = m_app.dock;
+    if (m_dragCandidate && d.Dragging && DragAllowed() && d.HoverSlot == -1) {
+        DropToDelete(x, y);
+        return;
+    }
+    m_dragCandidate = false;
+    d.DragSlot = -1;
+
+    if (d.State == dockstate::Minimized) {
+        MinWindows(dockstate::Expanded); // any click on the minimized icon expands the ring
+        d.Dragging = false;
+        return;
+    }
+    d.ClickedSlot = d.HoverSlot;
+    const int h = d.HoverSlot;
+
+    if (button == mouse::Left) {
+        if (h == kCentreItem && d.State == dockstate::Expanded) {
+            MinWindows(dockstate::Minimized);
+            m_host.ToBottom(false);
+        } else {
+            PaintHover(false);
+            if (!d.Dragging) // released over another icon after a drag: no click
+                IconClick(0);
+        }
+    } else {
+        PaintHover(false);
+        if (h >= 0 && m_app.store.IsItem(h)) {
+            if (ClickKind(h) < kFirstSpecialKind) { // shortcuts, blanks, groups, All Programs
+                d.CurrentItem = h;
+                m_host.OpenItemMenu();
+            } else {
+                IconClick(1);
+            }
+        }
+    }
+    d.Dragging = false;
+    if (d.HoverSlot == -1 && m_app.cfg.AutoHide == 1)
+        MinWindows(dockstate::Hidden);
+    (void)shiftState;
+}
+
+// Released off every icon after a drag: the item is cleared (its confirmation may ask first),
+// the delete animation plays where it was dropped, and the item file is written.
+void DockController::DropToDelete(int x, int y) {
+    DockRuntime& d = m_app.dock;
+    const int slot = d.DragSlot;
+    const int removed = ClearItem(m_app, slot, false);
+    Trace("dock delete slot=%d removed=%d", slot, removed);
+    if (removed == 1) {
+        if (ICanvas* canvas = m_host.PaintCanvas())
+            DockDelEffect(m_app, *canvas, x, y, [this] { m_host.PumpMessages(); });
+        IniIconParam(m_app);
+    }
+    d.DragSlot = -1;
+    PaintResting();
+    d.Dragging = false;
+    const bool saved = m_host.SaveMenu();
+    Trace("dock save menu ok=%d", saved ? 1 : 0);
+    m_dragCandidate = false;
+}
+
+void DockController::OnCaptureLost() {
+    DockRuntime& d = m_app.dock;
+    if (!m_dragCandidate && !d.Dragging)
+        return;
+    const bool wasDragging = d.Dragging;
+    m_dragCandidate = false;
+    d.Dragging = false;
+    d.DragSlot = -1;
+    if (wasDragging)
+        PaintRepaint(); // the dragged icon goes back to its place
+}
+
+void DockController::IconClick(int mouseButton) {
+    const int h = m_app.dock.HoverSlot;
+    if (!m_app.store.IsItem(h) || h > kSlotBound)
+        return;
+    const int k = ClickKind(h);
+    if (k == kind::Free || k == kind::Blank)
+        return;
+    DockItem& item = m_app.store.Items[h];
+    const int param = item.Param;
+    const bool hasTarget = !item.Target.Clean().empty();
+    const bool isSystem = item.IsSystem != 0;
+
+    const auto runOrLaunch = [&] {
+        if (isSystem)
+            m_host.RunCommand(param);
+        else
+            m_host.Launch(h);
+    };
+    switch (mouseButton) {
+    case 1:
+        if (k > kLastPlainKind)
+            OpenPopupFor(h);
+        break;
+    case 2:
+        if (k == kind::Shortcut)
+            runOrLaunch();
+        else if (k > kLastPlainKind)
+            OpenPopupFor(h);
+        break;
+    default:
+        if (k == kind::Shortcut) {
+            runOrLaunch();
+        } else if (k == kind::Group || k == kind::AllPrograms || k == kind::RecycleBin || k == kind::System) {
+            if (isSystem)
+                m_host.RunCommand(param);
+            else if (hasTarget)
+                m_host.Launch(h);
+            else
+                OpenPopupFor(h);
+        } else if (k == kind::User) {
+            OpenPopupFor(h);
+        }
+        break;
+    }
+}
+
+void DockController::OpenPopupFor(int slot) {
+    Trace("dock open pop-up slot=%d", slot);
+    m_host.OpenPopup(slot);
+}
+
+// ---- keys --------------------------------------------------------------------------------------
+
+void DockController::OnKeyDown(int keyCode, int shiftState) {
+    DockRuntime& d = m_app.dock;
+    if (d.PopupOpen)
+        m_host.ClosePopup(false);
+    const int hover = d.HoverSlot;
+
+    if (keyCode == key::Escape) {
+        EscCancel();
+        if (m_app.cfg.AutoHide == 1)
+            MinWindows(dockstate::Hidden);
+    } else if (keyCode == key::Space && shiftState == shift::Alt) {
+        AltSpace();
+    } else if (d.KeyboardMode) {
+        int slot = -1;
+        if (keyCode >= key::Digit0 && keyCode <= key::Digit9)
+            slot = keyCode - 47;
+        else if (keyCode >= key::A && keyCode <= key::Z)
+            slot = keyCode - 54;
+        else if (keyCode == key::Tilde)
+            slot = kCentreItem;
+        // A letter beyond the ring's positions is not drawn anywhere: it runs nothing.
+        if (slot >= 0 && slot <= m_app.run.IconCount) {
+            d.HoverSlot = slot;
+            Trace("dock key slot=%d", slot);
+            IconClick(2);
+        }
+    }
+    d.HoverSlot = hover;
+}
+
+void DockController::OnKeyUp(int keyCode, int shiftState) {
+    (void)shiftState;
+    if (keyCode != key::F1)
+        return;
+    EscCancel();
+    m_app.cfg.HideGetStarted = 0;
+    m_host.ShowGetStarted();
+}
+
+// ---- display states ----------------------------------------------------------------------------
+
+void DockController::EscCancel() {
+    DockRuntime& d = m_app.dock;
+    if (d.PopupOpen)
+        m_host.ClosePopup(true);
+    m_host.ToBottom(false);
+    if (d.KeyboardMode) {
+        d.KeyboardMode = false;
+        Trace("dock keyboard=%d", 0);
+        if (d.State == dockstate::Expanded)
+            PaintRepaint();
+    }
+    m_host.ToBottom(true);
+}
+
+void DockController::AltSpace() {
+    DockRuntime& d = m_app.dock;
+    if (!d.KeyboardMode) {
+        d.KeyboardMode = true;
+        Trace("dock keyboard=%d", 1);
+        StartTimer(DockTimer::Foreground);
+        if (d.State != dockstate::Expanded)
+            MinWindows(dockstate::Expanded);
+        else
+            PaintRepaint();
+    }
+    m_host.Focus();
+    m_host.ToTopmost();
+}
+
+void DockController::ToggleKeyboardDock() {
+    DockRuntime& d = m_app.dock;
+    const bool fade = d.FadeOnHide;
+    d.FadeOnHide = false; // hiding from the hot key is instant
+    if (d.PopupOpen)
+        m_host.ClosePopup(false);
+    if (d.KeyboardMode)
+        MinWindows(dockstate::Hidden);
+    else
+        AltSpace();
+    d.FadeOnHide = fade;
+}
+
+void DockController::OnHotKey(HotKey hotKey) {
+    Trace("dock hot-key %d", static_cast<int>(hotKey));
+    switch (hotKey) {
+    case HotKey::KeyboardDock:
+        ToggleKeyboardDock();
+        break;
+    case HotKey::Switch:
+        m_host.SwitchDesktop();
+        break;
+    case HotKey::Minimize:
+        MinWindows(dockstate::Minimized);
+        m_host.ToBottom(false); // also when it was minimized already
+        break;
+    }
+}
+
+void DockController::MinWindows(int state) {
+    DockRuntime& d = m_app.dock;
+    if (state == d.State || state < dockstate::Expanded || state > dockstate::Hidden)
+        return;
+    d.State = state;
+    if (state != dockstate::Expanded)
+        d.KeyboardMode = false;
+    Trace("dock state=%d", state);
+    ICanvas* canvas = m_host.PaintCanvas();
+
+    switch (state) {
+    case dockstate::Minimized:
+        d.DockHidden = false;
+        DockFocus(false);
+        m_host.PumpMessages();
+        if (canvas)
+            PaintMinimizedPicture(m_app, *canvas);
+        d.HoverSlot = -1;
+        d.PopupHoverRow = -1;
+        m_host.ToBottom(false);
+        if (m_app.cfg.AutoHide == 1)
+            StartTimer(DockTimer::AutoHide);
+        break;
+    case dockstate::Hidden:
+        if (canvas)
+            PaintHiddenPicture(m_app, *canvas);
+        StopTimer(DockTimer::AutoHide);
+        d.IdleTicks = 0;
+        d.DockHidden = true;
+        m_host.ToBottom(false);
+        break;
+    default:
+        d.DockHidden = false;
+        DockFocus(true);
+        m_host.Focus();
+        m_host.ToTopmost();
+        break;
+    }
+}
+
+void DockController::DockFocus(bool getFocus) {
+    IniIconParam(m_app);
+    if (!getFocus)
+        return;
+    PaintResting();
+    m_app.dock.IdleTicks = 0;
+    StartAllTimers();
+}
+
+void DockController::Repaint() {
+    IniIconParam(m_app);
+    PaintRepaint();
+    StartTimer(DockTimer::RecycleBin); // the item on the bin's position may have changed
+}
+
+// ---- paints ------------------------------------------------------------------------------------
+
+void DockController::PaintHover(bool isMouseDown) {
+    if (ICanvas* canvas = m_host.PaintCanvas())
+        DockAction(m_app, *canvas, isMouseDown);
+}
+
+void DockController::PaintResting() {
+    if (ICanvas* canvas = m_host.PaintCanvas())
+        DockNormal(m_app, *canvas, false);
+}
+
+void DockController::PaintRepaint() {
+    if (ICanvas* canvas = m_host.PaintCanvas())
+        DockRepaint(m_app, *canvas);
+}
+
+void DockController::TraceTimer(DockTimer timer, bool on) const {
+    ITrace* trace = m_app.sys.trace;
+    if (trace && trace->Enabled())
+        trace->Line(std::string("dock timer ") + DockTimerName(timer) + (on ? " on" : " off"));
+}
+
+void DockController::Trace(const char* format, int a, int b) const {
+    ITrace* trace = m_app.sys.trace;
+    if (!trace || !trace->Enabled())
+        return;
+    char line[96];
+    std::snprintf(line, sizeof line, format, a, b);
+    trace->Line(line);
+}
+
+} // namespace qor

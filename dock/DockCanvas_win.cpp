@@ -13,6 +13,9 @@ using namespace gdip;
 namespace {
 
 constexpr float kTextBoxHeight = 128.0f;
+constexpr float kPanelFontSize = 12.0f;
+constexpr ARGB kPanelTextArgb = 0xFF010203u;
+constexpr ARGB kPanelGreyArgb = 0xFF808080u;
 // Bicubic scaling and anti-aliased glyphs may touch a pixel or two beyond the rectangle asked for.
 constexpr int kBleed = 2;
 
@@ -126,6 +129,11 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
             fontMade = canvas->CreateGraphicFont(face, 17.0f);
     if (!fontMade)
         canvas->CreateGraphicFont(nullptr, 17.0f);
+    // The panel's rows are written in Arial; where it is missing, the metric-compatible face first.
+    bool panelFontMade = false;
+    for (const wchar_t* face : {L"Arial", L"Liberation Sans", L"DejaVu Sans", L"Tahoma"})
+        if (!panelFontMade)
+            panelFontMade = canvas->CreatePanelFont(face, kPanelFontSize);
 
     GpSolidFill* fill = nullptr;
     if (GdipCreateSolidFill(0x00FFFFFFu, &fill) != Ok)
@@ -182,6 +190,36 @@ bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
     m_format = std::move(ownedFormat);
     m_textBrush = std::move(ownedWhite);
     m_outlineBrush.reset(outline);
+    return true;
+}
+
+bool DockCanvas::CreatePanelFont(const wchar_t* face, float emSize) {
+    GpFontFamily* family = nullptr;
+    if (GdipCreateFontFamilyFromName(face, nullptr, &family) != Ok || !family)
+        return false;
+    FontFamily ownedFamily(family);
+    GpFont* font = nullptr;
+    if (GdipCreateFont(family, emSize, FontStyleRegular, UnitPixel, &font) != Ok)
+        return false;
+    Font ownedFont(font);
+    GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
+        return false;
+    StringFormat ownedFormat(format);
+    GdipSetStringFormatAlign(format, StringAlignmentNear);
+    GdipSetStringFormatLineAlign(format, StringAlignmentCenter);
+    GpSolidFill* dark = nullptr;
+    if (GdipCreateSolidFill(kPanelTextArgb, &dark) != Ok)
+        return false;
+    Brush ownedDark(dark);
+    GpSolidFill* grey = nullptr;
+    if (GdipCreateSolidFill(kPanelGreyArgb, &grey) != Ok)
+        return false;
+    m_panelFamily = std::move(ownedFamily);
+    m_panelFont = std::move(ownedFont);
+    m_panelFormat = std::move(ownedFormat);
+    m_panelTextBrush = std::move(ownedDark);
+    m_panelGreyBrush.reset(grey);
     return true;
 }
 
@@ -342,6 +380,24 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
         touched.bottom = std::min(touched.bottom, static_cast<LONG>(y + 1 + kTextBoxHeight));
     }
     Touch(touched);
+}
+
+void DockCanvas::DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                               bool clearType) {
+    const std::string trimmed = TrimBlanks(text);
+    if (!m_graphics || !m_panelFont || trimmed.empty() || boxWidth <= 0 || boxHeight <= 0)
+        return;
+    const std::wstring wide = Widen(trimmed);
+    RectF box{static_cast<float>(x), static_cast<float>(y), static_cast<float>(boxWidth),
+              static_cast<float>(boxHeight)};
+    // The hint belongs to the graphics object, which the ring's anti-aliased captions share.
+    if (clearType)
+        GdipSetTextRenderingHint(m_graphics.get(), TextRenderingHintClearTypeGridFit);
+    GdipDrawString(m_graphics.get(), wide.c_str(), static_cast<INT>(wide.size()), m_panelFont.get(), &box,
+                   m_panelFormat.get(), grey ? m_panelGreyBrush.get() : m_panelTextBrush.get());
+    if (clearType)
+        GdipSetTextRenderingHint(m_graphics.get(), TextRenderingHintAntiAlias);
+    Touch(Box(x, y, boxWidth, boxHeight, kBleed));
 }
 
 void DockCanvas::Present(uint8_t alpha) {

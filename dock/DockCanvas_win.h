@@ -1,6 +1,6 @@
 // The GDI+ canvas the paint procedures draw on: a 32-bit DIB section selected into a memory
-// DC, a GDI+ graphics object drawing into its pixels, and the text objects of the captions and
-// letters.
+// DC, a GDI+ graphics object drawing into its pixels, and the text objects of the ring's captions
+// and letters and of the pop-up panel's rows. The dock and the group pop-up each own one.
 // It knows nothing of the window: Present hands the frame to a presenter callback (the window's
 // UpdateLayeredWindow), so the same canvas serves the dock, the benchmark and the tests.
 #pragma once
@@ -71,12 +71,17 @@ public:
     void DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy, float dw,
                     float dh) override;
     void DrawOutlinedText(const std::string& text, int x, int y, int boxWidth) override;
+    void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                       bool clearType) override;
     void Present(uint8_t alpha) override;
 
 private:
     struct Surface; // the DC, DIB section and the selection of the DIB
     DockCanvas() = default;
     bool CreateGraphicFont(const wchar_t* face, float emSize);
+    // The pop-up panel's text objects: a regular font of `emSize` pixels, left and centred
+    // alignment, a dark and a grey brush.
+    bool CreatePanelFont(const wchar_t* face, float emSize);
     const ImageLevels* Find(ImageRef image) const;
     // Records that the pixels of a rectangle (clipped to the canvas) changed.
     void Touch(RECT r);
@@ -90,9 +95,14 @@ private:
     gdip::FontFamily m_family;
     gdip::Font m_font;
     gdip::StringFormat m_format;
-    gdip::Brush m_textBrush;       // white
-    gdip::Brush m_outlineBrush;    // near-black outline
-    gdip::Brush m_fillBrush;       // FillRect's colour, set per call
+    gdip::Brush m_textBrush;    // white
+    gdip::Brush m_outlineBrush; // near-black outline
+    gdip::Brush m_fillBrush;    // FillRect's colour, set per call
+    gdip::FontFamily m_panelFamily;
+    gdip::Font m_panelFont;
+    gdip::StringFormat m_panelFormat;
+    gdip::Brush m_panelTextBrush;  // near-black
+    gdip::Brush m_panelGreyBrush;  // an inactive button's label
     gdip::ImageAttributes m_edges; // scaled drawing without transparent fringes
 
     const ImageStore* m_items = nullptr;

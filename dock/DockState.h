@@ -29,6 +29,7 @@ struct DockRuntime {
     bool Dragging = false;
     int DragSlot = -1;
     int ClickedSlot = -1;
+    int ClickedEntry = -1; // entry (1..Count) of the pop-up row last right-clicked
     int CurrentItem = -1;
     int CentreImage = -1;
 

@@ -24,6 +24,9 @@ public:
     void DrawOutlinedText(const std::string& text, int, int, int) override {
         calls += static_cast<long>(text.size());
     }
+    void DrawPanelText(const std::string& text, int, int, int, int, bool, bool) override {
+        calls += static_cast<long>(text.size());
+    }
     void Present(uint8_t) override { ++calls; }
 };
 

@@ -12,7 +12,7 @@
 namespace qor::test {
 
 struct CanvasCall {
-    enum class Op { Clear, FillRect, DrawCached, DrawScaled, DrawSource, DrawText, Present };
+    enum class Op { Clear, FillRect, DrawCached, DrawScaled, DrawSource, DrawText, PanelText, Present };
     Op op = Op::Clear;
     ImageRef image{};
     int level = -1;
@@ -20,6 +20,8 @@ struct CanvasCall {
     int fade = kNoFade;
     float sx = 0, sy = 0, sw = 0, sh = 0, dx = 0, dy = 0, dw = 0, dh = 0;
     std::string text;
+    bool grey = false;      // panel text
+    bool clearType = false; // panel text
     uint32_t argb = 0;
     Composite mode = Composite::SourceOver;
     int alpha = -1;
@@ -43,6 +45,8 @@ inline const char* OpName(CanvasCall::Op op) {
         return "DrawSource";
     case CanvasCall::Op::DrawText:
         return "DrawText";
+    case CanvasCall::Op::PanelText:
+        return "PanelText";
     case CanvasCall::Op::Present:
         return "Present";
     }
@@ -69,6 +73,10 @@ inline std::ostream& operator<<(std::ostream& os, const CanvasCall& c) {
         break;
     case CanvasCall::Op::DrawText:
         os << " '" << c.text << "' at " << c.x << "," << c.y << " w " << c.width;
+        break;
+    case CanvasCall::Op::PanelText:
+        os << " '" << c.text << "' in " << c.x << "," << c.y << " " << c.width << "x" << c.height
+           << (c.grey ? " grey" : "") << (c.clearType ? " cleartype" : "");
         break;
     case CanvasCall::Op::Present:
         os << " alpha " << c.alpha;
@@ -118,6 +126,14 @@ public:
         CanvasCall c;
         c.op = Op::DrawText;
         c.text = text, c.x = x, c.y = y, c.width = boxWidth;
+        calls.push_back(c);
+    }
+    void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                       bool clearType) override {
+        CanvasCall c;
+        c.op = Op::PanelText;
+        c.text = text, c.x = x, c.y = y, c.width = boxWidth, c.height = boxHeight, c.grey = grey;
+        c.clearType = clearType;
         calls.push_back(c);
     }
     void Present(uint8_t alpha) override {

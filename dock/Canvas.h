@@ -46,6 +46,12 @@ public:
     // grid-fitted glyphs when `clearType`, else anti-aliased ones.
     virtual void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
                                bool clearType) = 0;
+    // Keeps a copy of the pixels of a rectangle in slot 0..3 with a tag naming what they show;
+    // a later Keep in the same slot replaces it, an empty rectangle forgets it.
+    virtual void Keep(int slot, int x, int y, int width, int height, uint64_t tag) = 0;
+    // Puts back the part (x, y, width, height) of the copy in `slot` when it was kept with `tag`
+    // and covers that part. False (and nothing drawn) otherwise.
+    virtual bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) = 0;
     // Hands the canvas to the window with a constant alpha (255 = UpdateGDIPlus).
     virtual void Present(uint8_t alpha) = 0;
 };

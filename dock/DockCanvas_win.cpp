@@ -46,6 +46,18 @@ RECT Box(int x, int y, int width, int height, int bleed) {
 
 } // namespace
 
+// A skin picture at one drawn size; `source` tells a reloaded picture apart.
+struct DockCanvas::ScaledSkinEntry {
+    const void* source = nullptr;
+    int width = 0;
+    int height = 0;
+    ImageLevels levels;
+};
+
+namespace {
+constexpr std::size_t kScaledSkinKept = 4;
+} // namespace
+
 // Declared so that destruction restores the DC's own bitmap, then deletes the DIB, then the DC.
 struct DockCanvas::Surface {
     win::MemoryDc dc;
@@ -313,10 +325,39 @@ void DockCanvas::DrawCached(ImageRef image, int level, int x, int y) {
     Touch(Box(x, y, cached->width, cached->height, 0));
 }
 
+const CachedLevel* DockCanvas::ScaledSkin(const ImageLevels& entry, int width, int height) {
+    const void* source = entry.image.get();
+    for (std::size_t i = 0; i < m_scaledSkin.size(); ++i) {
+        ScaledSkinEntry& kept = *m_scaledSkin[i];
+        if (kept.source == source && kept.width == width && kept.height == height) {
+            std::rotate(m_scaledSkin.begin(), m_scaledSkin.begin() + static_cast<std::ptrdiff_t>(i),
+                        m_scaledSkin.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return kept.levels.Cached(1);
+        }
+    }
+    auto made = std::make_unique<ScaledSkinEntry>();
+    made->source = source;
+    made->width = width;
+    made->height = height;
+    if (!ScaleIntoCache(entry.image.get(), made->levels, 1, width, height, false, m_graphics.get()))
+        return nullptr;
+    if (m_scaledSkin.size() >= kScaledSkinKept)
+        m_scaledSkin.pop_back();
+    m_scaledSkin.insert(m_scaledSkin.begin(), std::move(made));
+    return m_scaledSkin.front()->levels.Cached(1);
+}
+
 void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height, int fade) {
     const ImageLevels* entry = Find(image);
     if (!m_graphics || !entry || !entry->image || width <= 0 || height <= 0)
         return;
+    if (image.cache == ImageRef::Cache::Skin && fade == kNoFade) {
+        if (const CachedLevel* kept = ScaledSkin(*entry, width, height)) {
+            GdipDrawCachedBitmap(m_graphics.get(), kept->bitmap.get(), x, y);
+            Touch(Box(x, y, width, height, 0));
+            return;
+        }
+    }
     GpImageAttributes* attributes = m_edges.get();
     if (fade != kNoFade) {
         attributes = m_skin ? m_skin->Fade(fade) : nullptr;
@@ -398,6 +439,52 @@ void DockCanvas::DrawPanelText(const std::string& text, int x, int y, int boxWid
     if (clearType)
         GdipSetTextRenderingHint(m_graphics.get(), TextRenderingHintAntiAlias);
     Touch(Box(x, y, boxWidth, boxHeight, kBleed));
+}
+
+void DockCanvas::Keep(int slot, int x, int y, int width, int height, uint64_t tag) {
+    if (slot < 0 || slot >= static_cast<int>(m_kept.size()) || !m_surface || !m_surface->bits)
+        return;
+    KeptPixels& kept = m_kept[static_cast<std::size_t>(slot)];
+    kept.valid = false;
+    const RECT r{std::max(x, 0), std::max(y, 0), std::min(x + width, m_width),
+                 std::min(y + height, m_height)};
+    if (IsEmpty(r)) {
+        kept.pixels = {}; // an empty rectangle forgets the slot
+        return;
+    }
+    if (m_graphics)
+        GdipFlush(m_graphics.get(), FlushIntentionSync);
+    const auto w = static_cast<std::size_t>(r.right - r.left);
+    kept.pixels.resize(w * static_cast<std::size_t>(r.bottom - r.top));
+    for (LONG row = r.top; row < r.bottom; ++row)
+        std::copy_n(m_surface->bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) +
+                        static_cast<std::size_t>(r.left),
+                    w, kept.pixels.data() + static_cast<std::size_t>(row - r.top) * w);
+    kept.rect = r;
+    kept.tag = tag;
+    kept.valid = true;
+}
+
+bool DockCanvas::Restore(int slot, int x, int y, int width, int height, uint64_t tag) {
+    if (slot < 0 || slot >= static_cast<int>(m_kept.size()) || !m_surface || !m_surface->bits)
+        return false;
+    const KeptPixels& kept = m_kept[static_cast<std::size_t>(slot)];
+    const RECT r{x, y, x + width, y + height};
+    if (!kept.valid || kept.tag != tag || IsEmpty(r) || r.left < kept.rect.left || r.top < kept.rect.top ||
+        r.right > kept.rect.right || r.bottom > kept.rect.bottom)
+        return false;
+    if (m_graphics)
+        GdipFlush(m_graphics.get(), FlushIntentionSync);
+    const auto keptWidth = static_cast<std::size_t>(kept.rect.right - kept.rect.left);
+    const auto w = static_cast<std::size_t>(r.right - r.left);
+    for (LONG row = r.top; row < r.bottom; ++row)
+        std::copy_n(kept.pixels.data() + static_cast<std::size_t>(row - kept.rect.top) * keptWidth +
+                        static_cast<std::size_t>(r.left - kept.rect.left),
+                    w,
+                    m_surface->bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) +
+                        static_cast<std::size_t>(r.left));
+    Touch(r);
+    return true;
 }
 
 void DockCanvas::Present(uint8_t alpha) {

@@ -7,10 +7,12 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dock/Canvas.h"
 #include "platform/GdiPlus_win.h"
@@ -21,6 +23,7 @@ namespace qor {
 class ImageStore;
 class SkinCache;
 struct ImageLevels;
+struct CachedLevel;
 
 // One frame handed to the window. `dirty` is the part that changed since the previous present;
 // `partial` is false when the whole canvas must be copied (first frame, changed alpha, or change
@@ -73,6 +76,8 @@ public:
     void DrawOutlinedText(const std::string& text, int x, int y, int boxWidth) override;
     void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
                        bool clearType) override;
+    void Keep(int slot, int x, int y, int width, int height, uint64_t tag) override;
+    bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) override;
     void Present(uint8_t alpha) override;
 
 private:
@@ -83,6 +88,9 @@ private:
     // alignment, a dark and a grey brush.
     bool CreatePanelFont(const wchar_t* face, float emSize);
     const ImageLevels* Find(ImageRef image) const;
+    // A skin picture drawn scaled is kept at that size as a cached bitmap: the pop-up's body is
+    // stretched to the same height at every repaint, which costs far more than drawing it.
+    const CachedLevel* ScaledSkin(const ImageLevels& entry, int width, int height);
     // Records that the pixels of a rectangle (clipped to the canvas) changed.
     void Touch(RECT r);
 
@@ -104,6 +112,16 @@ private:
     gdip::Brush m_panelTextBrush;  // near-black
     gdip::Brush m_panelGreyBrush;  // an inactive button's label
     gdip::ImageAttributes m_edges; // scaled drawing without transparent fringes
+
+    struct ScaledSkinEntry;
+    std::vector<std::unique_ptr<ScaledSkinEntry>> m_scaledSkin; // most recently used first
+    struct KeptPixels {
+        RECT rect{};
+        uint64_t tag = 0;
+        bool valid = false;
+        std::vector<uint32_t> pixels;
+    };
+    std::array<KeptPixels, 4> m_kept;
 
     const ImageStore* m_items = nullptr;
     const SkinCache* m_skin = nullptr;

@@ -3,6 +3,7 @@
 #include <imm.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -75,18 +76,59 @@ void FrmSubMenu::Connect(FrmMain* dock, FrmTray* tray, IProgramActions* program)
         m_canvas->SetCaches(dock->Images() ? &dock->Images()->Store() : nullptr, dock->Skin());
 }
 
+void FrmSubMenu::ShowArea(const Rect& area) {
+    const int width = m_canvas ? m_canvas->Width() : 0;
+    const int height = m_canvas ? m_canvas->Height() : 0;
+    const Rect clipped{std::clamp(area.left, 0, width), std::clamp(area.top, 0, height),
+                       std::clamp(area.right, 0, width), std::clamp(area.bottom, 0, height)};
+    if (clipped == m_area)
+        return;
+    m_area = clipped;
+    m_areaChanged = true;
+}
+
+int FrmSubMenu::CanvasX(LPARAM lParam) const {
+    return GET_X_LPARAM(lParam) + m_area.left;
+}
+
+int FrmSubMenu::CanvasY(LPARAM lParam) const {
+    return GET_Y_LPARAM(lParam) + m_area.top;
+}
+
 void FrmSubMenu::PresentFrame(const CanvasFrame& frame) {
     ITrace* trace = m_app.sys.trace;
     IClock* clock = m_app.sys.clock;
     const double start = clock ? clock->NowMs() : 0.0;
-    const bool ok = PresentLayered(m_hwnd, frame);
+    bool ok = false;
+    RECT shown{m_area.left, m_area.top, m_area.right, m_area.bottom};
+    if (m_area.Width() <= 0 || m_area.Height() <= 0) {
+        ok = true; // nothing to show yet
+    } else if (m_area.Width() == frame.size.cx && m_area.Height() == frame.size.cy) {
+        // The whole canvas: only what changed is copied, unless the window had another size.
+        CanvasFrame whole = frame;
+        whole.partial = frame.partial && !m_areaChanged;
+        if (!whole.partial)
+            whole.dirty = RECT{0, 0, frame.size.cx, frame.size.cy};
+        ok = PresentLayered(m_hwnd, whole);
+        shown = whole.dirty;
+    } else {
+        // The window is moved and sized to the area in the same call that gives it the pixels.
+        const Rect& work = m_app.screen.WorkArea;
+        POINT destination{work.left + m_area.left, work.top + m_area.top};
+        SIZE size{m_area.Width(), m_area.Height()};
+        POINT source{m_area.left, m_area.top};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, frame.alpha, AC_SRC_ALPHA};
+        ok = UpdateLayeredWindow(m_hwnd, nullptr, &destination, &size, frame.dc, &source, 0, &blend,
+                                 ULW_ALPHA) != FALSE;
+    }
+    if (ok)
+        m_areaChanged = false;
     if (trace && trace->Enabled()) {
         const double ms = clock ? clock->NowMs() - start : 0.0;
         char line[160];
-        const RECT& d = frame.dirty;
         std::snprintf(line, sizeof line,
-                      "present window=FrmSubMenu alpha=%u ok=%d dirty=%ld,%ld,%ld,%ld ms=%.3f", frame.alpha,
-                      ok ? 1 : 0, d.left, d.top, d.right, d.bottom, ms);
+                      "present window=FrmSubMenu alpha=%u ok=%d area=%ld,%ld,%ld,%ld ms=%.3f", frame.alpha,
+                      ok ? 1 : 0, shown.left, shown.top, shown.right, shown.bottom, ms);
         trace->Line(line);
     }
 }
@@ -96,10 +138,24 @@ void FrmSubMenu::TraceLine(const char* text) {
         m_app.sys.trace->Line(text);
 }
 
+void FrmSubMenu::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    const int x = CanvasX(lParam);
+    const int y = CanvasY(lParam);
+    ITrace* trace = m_app.sys.trace;
+    if (trace && trace->Enabled()) {
+        char line[96];
+        // How long the message waited in the queue (the tick counter's resolution).
+        const long queued = static_cast<long>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
+        std::snprintf(line, sizeof line, "input popup-mousemove x=%d y=%d queued=%ld", x, y, queued);
+        trace->Line(line);
+    }
+    m_popup.OnMouseMove(HeldButtons(wParam), x, y);
+}
+
 void FrmSubMenu::OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam) {
     // Signed: with the mouse captured, a pointer left of or above the window is negative.
-    const int x = GET_X_LPARAM(lParam);
-    const int y = GET_Y_LPARAM(lParam);
+    const int x = CanvasX(lParam);
+    const int y = CanvasY(lParam);
     if (down) {
         // Captured until the release: a member dragged out is released over transparent pixels
         // or another window, where the release would otherwise go to the window below.
@@ -155,7 +211,10 @@ void FrmSubMenu::HidePanel() {
         return;
     if (GetCapture() == m_hwnd)
         ReleaseCapture();
-    ShowWindow(m_hwnd, SW_HIDE);
+    // The window keeps its place on the screen, fully transparent (the controller presented the
+    // empty canvas), so the mouse passes through it as through the resting dock. It is not
+    // unmapped: a full-screen window that was active is one the X11 driver waits up to two
+    // seconds to see withdrawn, with the whole program frozen, where no window manager answers.
     // Bottom of the order also takes the topmost state away.
     SetWindowPos(m_hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -230,7 +289,7 @@ LRESULT FrmSubMenu::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
                 m_popup.OnTimer(static_cast<PopupTimer>(wParam));
             return 0;
         case WM_MOUSEMOVE:
-            m_popup.OnMouseMove(HeldButtons(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            OnMouseMove(wParam, lParam);
             return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:

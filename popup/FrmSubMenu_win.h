@@ -1,6 +1,9 @@
-// FrmSubMenu: the group pop-up window. Like the dock it is a layered window over the whole work
-// area with its own off-screen canvas of the same kind, drawing from the dock's image and skin
-// caches; only the panel's pixels are visible. It stays hidden until a group is opened.
+// FrmSubMenu: the group pop-up window. Like the dock it paints into an off-screen canvas of the
+// work area's size, of the same kind as the dock's and drawing from the dock's image and skin
+// caches, and presents it as a per-pixel-alpha layered window. The window itself covers only
+// the part of the canvas that shows something: the panel, or the whole work area while a member
+// is dragged out of it. Between uses it shows nothing: hidden until the first group opens, fully
+// transparent at the bottom of the window order after that.
 //
 // The window only translates its messages into events of the pop-up's controller
 // (popup/PopupController.h) and is the controller's host: the canvas, the window, its timers,
@@ -55,7 +58,11 @@ private:
     template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    void OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam);
+    // A mouse message's point in canvas pixels (the window shows the canvas from m_area's corner).
+    int CanvasX(LPARAM lParam) const;
+    int CanvasY(LPARAM lParam) const;
     void OnCaptureChanged();
     void PresentFrame(const CanvasFrame& frame);
     void TraceLine(const char* text);
@@ -67,6 +74,7 @@ private:
     void PrepareImages() override;
     void ShowPanel() override;
     void HidePanel() override;
+    void ShowArea(const Rect& area) override;
     bool CursorPos(ScreenPoint& where) override;
     bool ForegroundIsPanel() override;
     void PumpMessages() override;
@@ -86,6 +94,10 @@ private:
     IProgramActions* m_actions = nullptr;
     // Set while a button release is handled: the capture it gives back is no lost drag.
     bool m_releasing = false;
+    // The part of the canvas the window shows, and whether the window still has another size
+    // (the next present then copies the whole area).
+    Rect m_area{};
+    bool m_areaChanged = true;
 };
 
 } // namespace qor

@@ -83,11 +83,17 @@ int PopupController::HitTest(int x, int y) const {
     return HitTestRows(m_panel, Rows(), x, y);
 }
 
+Rect PopupController::PanelRect() const {
+    const int height = PanelHeight(m_panel.EntryCount, Rows());
+    return Rect{m_panel.MenuLeft, m_panel.MenuTop, m_panel.MenuLeft + kPanelWidth, m_panel.MenuTop + height};
+}
+
 void PopupController::Layout(int count) {
     m_panel.MenuLeft = GetMenuLoc(m_app, m_panel, true, count, -1);
     m_panel.MenuTop = GetMenuLoc(m_app, m_panel, false, count, -1);
     m_panel.EntryCount = count;
     FillRowRects(m_panel, Rows());
+    m_host.ShowArea(PanelRect());
 }
 
 void PopupController::MenuFocus(int slot) {
@@ -121,6 +127,7 @@ void PopupController::Close() {
     if (ICanvas* canvas = m_host.PaintCanvas()) {
         RestoreGDIPlus(*canvas);
         canvas->Present(255);
+        ForgetPanelPictures(*canvas);
     }
     m_host.HidePanel();
     StopTimer(PopupTimer::Foreground);
@@ -133,6 +140,7 @@ void PopupController::Close() {
 
 void PopupController::EscCancel(bool noFormMainFocus) {
     DockRuntime& d = m_app.dock;
+    Trace("popup esc-cancel open=%d dock-focus=%d", d.PopupOpen ? 1 : 0, noFormMainFocus ? 0 : 1);
     if (d.PopupOpen)
         Close();
     d.PopupHoverRow = -1;
@@ -211,6 +219,8 @@ void PopupController::OnMouseMove(int buttons, int x, int y) {
         return;
     if ((buttons & mouse::Left) && m_dragCandidate && m_app.cfg.LockDragging == 0 &&
         (std::abs(x - m_pressX) > kDragSlack || std::abs(y - m_pressY) > kDragSlack)) {
+        if (!d.PopupDragging) // the dragged picture may go anywhere on the screen
+            m_host.ShowArea(Rect{0, 0, m_app.screen.ScreenWidth, m_app.screen.ScreenHeight});
         d.PopupDragging = true;
         if (ICanvas* canvas = m_host.PaintCanvas())
             MenuDragPaint(m_app, m_panel, *canvas, m_dragItem, x, y);
@@ -297,8 +307,10 @@ void PopupController::EndDrag() {
 void PopupController::OnCaptureLost() {
     const bool wasDragging = m_app.dock.PopupDragging;
     EndDrag();
-    if (wasDragging && m_app.dock.PopupOpen)
+    if (wasDragging && m_app.dock.PopupOpen) {
+        m_host.ShowArea(PanelRect());
         PaintNormal(true); // the dragged picture goes; the member stays
+    }
 }
 
 void PopupController::MenuClick(int entry) {

@@ -51,8 +51,13 @@ public:
     virtual void PrepareImages() = 0;
     // Shows the window as it was last presented, above every other window, with the keyboard focus.
     virtual void ShowPanel() = 0;
-    // Hides the window and sends it to the bottom of the window order.
+    // Takes the window (already presented empty) off the screen: the bottom of the window order,
+    // no longer topmost.
     virtual void HidePanel() = 0;
+    // The part of the canvas the window shows from the next present on, in canvas pixels: the
+    // panel, or the whole work area while a member is dragged out of it. A small window is
+    // presented many times faster than one over the whole screen.
+    virtual void ShowArea(const Rect& area) = 0;
     // Where the pointer is, in screen coordinates; false when it cannot be read.
     virtual bool CursorPos(ScreenPoint& where) = 0;
     // True while the pop-up window is the foreground window.
@@ -102,6 +107,8 @@ public:
     void MenuClick(int entry);
 
     const PopupPanel& Panel() const { return m_panel; }
+    // The open panel's rectangle in window pixels.
+    Rect PanelRect() const;
     bool TimerRunning(PopupTimer timer) const { return m_timers[Index(timer)]; }
     bool DragCandidate() const { return m_dragCandidate; }
 

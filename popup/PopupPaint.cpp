@@ -98,57 +98,121 @@ void DrawRow(const AppState& app, const PopupPanel& panel, ICanvas& canvas, cons
                       false);
 }
 
-// The whole panel; row `skip` (and the lit button) left for the highlight to draw.
-void DrawPanel(const AppState& app, const PopupPanel& panel, ICanvas& canvas, const Layout& layout, int skip,
-               bool upLit, bool downLit) {
+// Slots of the canvas's kept pictures: the panel at rest, and its frame alone (body, top,
+// bottom and separators: what lies under every row and button).
+constexpr int kRestSlot = 0;
+constexpr int kFrameSlot = 1;
+
+// Names the panel's picture at rest: everything it is drawn from. A kept picture with another
+// tag shows another panel.
+uint64_t PictureTag(const AppState& app, const PopupPanel& panel, const Layout& layout) {
+    uint64_t h = 1469598103934665603ull; // FNV-1a
+    const auto mix = [&h](uint64_t v) {
+        for (int i = 0; i < 8; ++i, v >>= 8) {
+            h ^= v & 0xFF;
+            h *= 1099511628211ull;
+        }
+    };
+    for (int v :
+         {panel.MenuLeft, panel.MenuTop, panel.EntryCount, panel.TopIndex, layout.rows,
+          panel.CanScrollUp ? 1 : 0, panel.CanScrollDown ? 1 : 0, static_cast<int>(app.cfg.ClearType)})
+        mix(static_cast<uint64_t>(static_cast<uint32_t>(v)));
+    for (int k = 1; k <= layout.rows; ++k) {
+        const int e = panel.TopIndex + k;
+        if (e < 1 || e >= static_cast<int>(panel.EntryItem.size()))
+            continue;
+        mix(static_cast<uint64_t>(static_cast<uint32_t>(panel.EntryImage[e])));
+        for (const char c : panel.EntryCaption[e])
+            mix(static_cast<unsigned char>(c));
+    }
+    return h;
+}
+
+Rect PanelBox(const PopupPanel& panel, const Layout& layout) {
+    const int height = layout.bodyHeight + (layout.scroll ? kScrollExtra : 0) + 2 * kFrame;
+    return Rect{panel.MenuLeft, panel.MenuTop, panel.MenuLeft + kPanelWidth, panel.MenuTop + height};
+}
+
+// A button: its picture (lit or plain) and its label, dark while it can scroll.
+void DrawButton(const AppState& app, ICanvas& canvas, int left, int top, int picture, const char* label,
+                bool active) {
+    canvas.DrawCached(SkinImage(picture), 1, left + kFrame, top);
+    DrawPopupText(app, canvas, label, left + kButtonLabelLeft, top, kButtonLabelWidth, kButtonHeight,
+                  !active);
+}
+
+// The panel at rest, keeping its frame and the whole picture for the highlight to start from.
+void DrawPanel(const AppState& app, const PopupPanel& panel, ICanvas& canvas, const Layout& layout) {
     const int l = panel.MenuLeft;
     const int t = panel.MenuTop;
     const int h = layout.bodyHeight;
     const int extra = layout.scroll ? kScrollExtra : 0;
+    const Rect box = PanelBox(panel, layout);
+    const uint64_t tag = PictureTag(app, panel, layout);
     RestoreGDIPlus(canvas);
     canvas.DrawScaled(SkinImage(skin::MenuBody), l, t + kFrame, kPanelWidth, h + extra, kNoFade);
     canvas.DrawCached(SkinImage(skin::MenuTop), 1, l, t);
     canvas.DrawCached(SkinImage(skin::MenuBottom), 1, l, t + kFrame - kBottomRise + extra + h);
     if (layout.scroll) {
-        const int downTop = t + kScrollTextTop + h;
-        canvas.DrawCached(SkinImage(upLit ? skin::MenuUpSelect : skin::MenuUpUnselect), 1, l + kFrame,
-                          t + kFrame);
-        DrawPopupText(app, canvas, "PgUp", l + kButtonLabelLeft, t + kFrame, kButtonLabelWidth, kButtonHeight,
-                      !panel.CanScrollUp);
         canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + kFrame, t + kSpaceTop);
         canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + kFrame, t + kScrollRowTop + h);
-        canvas.DrawCached(SkinImage(downLit ? skin::MenuDownSelect : skin::MenuDownUnselect), 1, l + kFrame,
-                          downTop);
-        DrawPopupText(app, canvas, "PgDn", l + kButtonLabelLeft, downTop, kButtonLabelWidth, kButtonHeight,
-                      !panel.CanScrollDown);
+    }
+    canvas.Keep(kFrameSlot, box.left, box.top, box.Width(), box.Height(), tag);
+    if (layout.scroll) {
+        DrawButton(app, canvas, l, t + kFrame, skin::MenuUpUnselect, "PgUp", panel.CanScrollUp);
+        DrawButton(app, canvas, l, t + kScrollTextTop + h, skin::MenuDownUnselect, "PgDn",
+                   panel.CanScrollDown);
     }
     for (int k = 1; k <= layout.rows; ++k)
-        if (k != skip)
-            DrawRow(app, panel, canvas, layout, k);
+        DrawRow(app, panel, canvas, layout, k);
+    canvas.Keep(kRestSlot, box.left, box.top, box.Width(), box.Height(), tag);
 }
 
 } // namespace
 
 void MenuNormal(const AppState& app, const PopupPanel& panel, ICanvas& canvas) {
     PopupPaintTrace trace(app, "MenuNormal");
-    DrawPanel(app, panel, canvas, LayoutOf(app, panel), -1, false, false);
+    DrawPanel(app, panel, canvas, LayoutOf(app, panel));
 }
 
+// The lit row or button is drawn over the panel at rest after its place was given back the frame
+// alone, so the picture is that of the panel drawn without it and then lit. The panel at rest is
+// painted anew only when what it shows has changed: a hover costs one row, not the panel.
 void MenuAction(const AppState& app, const PopupPanel& panel, ICanvas& canvas, bool isMouseDown) {
     const Layout layout = LayoutOf(app, panel);
     const int r = app.dock.PopupHoverRow;
     PopupPaintTrace trace(app, "MenuAction", r);
-    const bool rowLit = r >= 1 && r <= layout.rows;
-    const bool upLit = layout.scroll && r == 0 && panel.CanScrollUp;
-    const bool downLit = layout.scroll && r == layout.rows + 1 && panel.CanScrollDown;
-    DrawPanel(app, panel, canvas, layout, rowLit ? r : -1, upLit, downLit);
-    if (rowLit) {
-        const int backdrop = isMouseDown ? skin::MenuMouseDown : skin::MenuSelect;
-        canvas.DrawCached(SkinImage(backdrop), 1, panel.MenuLeft + kFrame,
-                          layout.firstRowY + kRowHeight * (r - 1));
+    const Rect box = PanelBox(panel, layout);
+    const uint64_t tag = PictureTag(app, panel, layout);
+    if (!canvas.Restore(kRestSlot, box.left, box.top, box.Width(), box.Height(), tag))
+        DrawPanel(app, panel, canvas, layout);
+    const int l = panel.MenuLeft;
+    const int t = panel.MenuTop;
+    // Kept with the panel at rest under the same tag: a canvas that keeps nothing draws the
+    // light over the row at rest instead.
+    const auto clearToFrame = [&](int top, int height) {
+        canvas.Restore(kFrameSlot, l + kFrame, top, kPanelWidth - 2 * kFrame, height, tag);
+    };
+    if (r >= 1 && r <= layout.rows) {
+        const int top = layout.firstRowY + kRowHeight * (r - 1);
+        clearToFrame(top, kRowHeight);
+        canvas.DrawCached(SkinImage(isMouseDown ? skin::MenuMouseDown : skin::MenuSelect), 1, l + kFrame,
+                          top);
         DrawRow(app, panel, canvas, layout, r);
+    } else if (layout.scroll && r == 0 && panel.CanScrollUp) {
+        clearToFrame(t + kFrame, kButtonHeight);
+        DrawButton(app, canvas, l, t + kFrame, skin::MenuUpSelect, "PgUp", true);
+    } else if (layout.scroll && r == layout.rows + 1 && panel.CanScrollDown) {
+        const int top = t + kScrollTextTop + layout.bodyHeight;
+        clearToFrame(top, kButtonHeight);
+        DrawButton(app, canvas, l, top, skin::MenuDownSelect, "PgDn", true);
     }
     canvas.Present(255);
+}
+
+void ForgetPanelPictures(ICanvas& canvas) {
+    canvas.Keep(kRestSlot, 0, 0, 0, 0, 0);
+    canvas.Keep(kFrameSlot, 0, 0, 0, 0, 0);
 }
 
 void MenuDragPaint(const AppState& app, const PopupPanel& panel, ICanvas& canvas, int item, double x,

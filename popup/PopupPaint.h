@@ -21,6 +21,9 @@ void MenuAction(const AppState& app, const PopupPanel& panel, ICanvas& canvas, b
 // the pointer, presented.
 void MenuDragPaint(const AppState& app, const PopupPanel& panel, ICanvas& canvas, int item, double x,
                    double y);
+// Drops the copies of the panel the canvas keeps for fast highlights: once the pop-up closes,
+// its members' pictures may change before it opens again.
+void ForgetPanelPictures(ICanvas& canvas);
 // Five frames of the "DELICON" strip centred on (x, y) over the panel at rest, 25 ms apart, then
 // lets pending messages run once.
 void MenuDelEffect(AppState& app, const PopupPanel& panel, ICanvas& canvas, int x, int y,

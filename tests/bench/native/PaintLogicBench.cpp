@@ -27,6 +27,8 @@ public:
     void DrawPanelText(const std::string& text, int, int, int, int, bool, bool) override {
         calls += static_cast<long>(text.size());
     }
+    void Keep(int, int, int, int, int, uint64_t) override { ++calls; }
+    bool Restore(int, int, int, int, int, uint64_t) override { return false; }
     void Present(uint8_t) override { ++calls; }
 };
 

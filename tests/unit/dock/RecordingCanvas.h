@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,7 +13,18 @@
 namespace qor::test {
 
 struct CanvasCall {
-    enum class Op { Clear, FillRect, DrawCached, DrawScaled, DrawSource, DrawText, PanelText, Present };
+    enum class Op {
+        Clear,
+        FillRect,
+        DrawCached,
+        DrawScaled,
+        DrawSource,
+        DrawText,
+        PanelText,
+        Keep,
+        Restore,
+        Present
+    };
     Op op = Op::Clear;
     ImageRef image{};
     int level = -1;
@@ -47,6 +59,10 @@ inline const char* OpName(CanvasCall::Op op) {
         return "DrawText";
     case CanvasCall::Op::PanelText:
         return "PanelText";
+    case CanvasCall::Op::Keep:
+        return "Keep";
+    case CanvasCall::Op::Restore:
+        return "Restore";
     case CanvasCall::Op::Present:
         return "Present";
     }
@@ -78,6 +94,10 @@ inline std::ostream& operator<<(std::ostream& os, const CanvasCall& c) {
         os << " '" << c.text << "' in " << c.x << "," << c.y << " " << c.width << "x" << c.height
            << (c.grey ? " grey" : "") << (c.clearType ? " cleartype" : "");
         break;
+    case CanvasCall::Op::Keep:
+    case CanvasCall::Op::Restore:
+        os << " " << c.level << " " << c.x << "," << c.y << " " << c.width << "x" << c.height;
+        break;
     case CanvasCall::Op::Present:
         os << " alpha " << c.alpha;
         break;
@@ -89,6 +109,14 @@ class RecordingCanvas final : public ICanvas {
 public:
     using Op = CanvasCall::Op;
     std::vector<CanvasCall> calls;
+    // Keep remembers each slot's rectangle and tag; Restore answers as a canvas that kept the
+    // pixels would (a recorded call either way).
+    struct Kept {
+        int x = 0, y = 0, width = 0, height = 0;
+        uint64_t tag = 0;
+        bool valid = false;
+    };
+    std::array<Kept, 4> kept{};
 
     void Clear(uint32_t argb) override {
         CanvasCall c;
@@ -135,6 +163,25 @@ public:
         c.text = text, c.x = x, c.y = y, c.width = boxWidth, c.height = boxHeight, c.grey = grey;
         c.clearType = clearType;
         calls.push_back(c);
+    }
+    void Keep(int slot, int x, int y, int width, int height, uint64_t tag) override {
+        CanvasCall c;
+        c.op = Op::Keep;
+        c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
+        calls.push_back(c);
+        kept.at(static_cast<std::size_t>(slot)) = Kept{x, y, width, height, tag, width > 0 && height > 0};
+    }
+    bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) override {
+        const Kept& k = kept.at(static_cast<std::size_t>(slot));
+        const bool ok = k.valid && k.tag == tag && x >= k.x && y >= k.y && x + width <= k.x + k.width &&
+                        y + height <= k.y + k.height;
+        if (ok) {
+            CanvasCall c;
+            c.op = Op::Restore;
+            c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
+            calls.push_back(c);
+        }
+        return ok;
     }
     void Present(uint8_t alpha) override {
         CanvasCall c;

@@ -28,6 +28,7 @@ public:
     ScreenPoint cursor{0, 0};
     bool foreground = true;
     std::function<void()> onItemMenu;
+    Rect area; // what the window shows
 
     ICanvas* PaintCanvas() override { return &canvas; }
     void StartTimer(PopupTimer t, uint32_t ms) override { timers[t] = ms; }
@@ -35,6 +36,7 @@ public:
     void PrepareImages() override { actions.push_back("prepare-images"); }
     void ShowPanel() override { actions.push_back("show"); }
     void HidePanel() override { actions.push_back("hide"); }
+    void ShowArea(const Rect& shown) override { area = shown; }
     bool CursorPos(ScreenPoint& where) override { return where = cursor, true; }
     bool ForegroundIsPanel() override { return foreground; }
     void PumpMessages() override {}
@@ -120,8 +122,8 @@ protected:
     int LitRow() const {
         int lit = -1;
         for (const CanvasCall& c : host.canvas.calls) {
-            if (c.op == Op::Clear)
-                lit = -1;
+            if (c.op == Op::Clear || (c.op == Op::Restore && c.level == 0))
+                lit = -1; // a new frame, or the panel at rest put back
             if (c.IsImage(SkinImage(skin::MenuSelect)) || c.IsImage(SkinImage(skin::MenuMouseDown)))
                 for (int k = 1; k <= 18; ++k)
                     if (c.y == popup.Panel().RowRects[k].top)
@@ -139,14 +141,21 @@ TEST_F(PopupControllerTest, OpeningPaintsBeforeShowingAndClosingHidesAndGivesThe
     EXPECT_EQ(host.canvas.Count(Op::Present), 1) << "presented before the window shows";
     EXPECT_EQ(host.timers, (std::map<PopupTimer, uint32_t>{{PopupTimer::Foreground, 100},
                                                            {PopupTimer::PointerLeft, 100}}));
-    EXPECT_EQ(popup.Panel().MenuLeft, app.geo.Slots[3].IconLeft + 48) << "beside the icon, outward";
+    const Rect panel = popup.PanelRect();
+    EXPECT_EQ(panel.left, app.geo.Slots[3].IconLeft + 48) << "beside the icon, outward";
+    EXPECT_EQ(panel.Height(), 38 * 5 + 20);
+    EXPECT_EQ(host.area, panel) << "the window shows the panel only";
 
     host.actions.clear();
     popup.OnKeyDown(key::Escape);
     EXPECT_EQ(host.actions, (Log{"hide", "focus-dock"}));
     EXPECT_FALSE(app.dock.PopupOpen);
     EXPECT_TRUE(host.timers.empty());
-    EXPECT_EQ(host.canvas.calls.back().op, Op::Present) << "the empty canvas presented before hiding";
+    const auto& calls = host.canvas.calls;
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[calls.size() - 4].op, Op::Clear);
+    EXPECT_EQ(calls[calls.size() - 3].op, Op::Present) << "the empty canvas presented before hiding";
+    EXPECT_FALSE(host.canvas.kept[0].valid) << "the kept panel forgotten";
 
     host.actions.clear();
     Members(0);
@@ -266,8 +275,10 @@ TEST_F(PopupControllerTest, AMemberDraggedOutIsRemovedThePanelShrinksAndTheFileI
     popup.OnMouseDown(mouse::Left, px, py);
     popup.OnMouseMove(mouse::Left, 20, 20);
     EXPECT_TRUE(app.dock.PopupDragging);
+    EXPECT_EQ(host.area, (Rect{0, 0, 1366, 728})) << "the dragged picture may go anywhere";
     popup.OnCaptureLost();
     EXPECT_FALSE(app.dock.PopupDragging) << "a capture taken away ends the drag";
+    EXPECT_EQ(host.area, popup.PanelRect());
     popup.OnMouseUp(mouse::Left, 20, 20);
     EXPECT_EQ(app.store.Groups[3].Count, 3);
 }

@@ -65,12 +65,14 @@ TEST_F(PopupPaintTest, TheNormalLayoutDrawsTheFrameThenIconCaptionAndLetterPerRo
         "DrawScaled skin 8 level 0 at 100,60 268x76 fade -1", // MENUBODY for two rows
         "DrawCached skin 9 level 1 at 100,50 0x0 fade -1",    // MENUTOP
         "DrawCached skin 10 level 1 at 100,134 0x0 fade -1",  // MENUBOTTOM
+        "Keep 1 100,50 268x96",                               // the frame alone
         "DrawCached item 501 level 4 at 113,63 0x0 fade -1",
         "PanelText 'Entry 1' in 148,65 183x28",
         "PanelText '0' in 337,65 18x28",
         "DrawCached item 502 level 4 at 113,101 0x0 fade -1",
         "PanelText 'Entry 2' in 148,103 183x28",
         "PanelText '1' in 337,103 18x28",
+        "Keep 0 100,50 268x96", // the panel at rest
     };
     EXPECT_EQ(Lines(), expected) << "MenuNormal does not present";
 }
@@ -136,6 +138,30 @@ TEST_F(PopupPaintTest, TheLitRowIsDrawnLastOnItsBackdropAndOnlyActiveButtonsLigh
             EXPECT_EQ(texts[texts.size() - 2], "Entry " + std::to_string(r.hover));
         }
     }
+}
+
+TEST_F(PopupPaintTest, AHoverRepaintsOnlyTheLitRowUntilThePanelChanges) {
+    Panel(3);
+    MenuNormal(app, panel, canvas);
+    app.dock.PopupHoverRow = 2;
+    canvas.Reset();
+    MenuAction(app, panel, canvas, false);
+    const std::vector<std::string> expected = {
+        "Restore 0 100,50 268x134", // the panel at rest
+        "Restore 1 110,98 248x38",  // row 2's place: the frame alone
+        "DrawCached skin 1 level 1 at 110,98 0x0 fade -1",
+        "DrawCached item 502 level 4 at 113,101 0x0 fade -1",
+        "PanelText 'Entry 2' in 148,103 183x28",
+        "PanelText '1' in 337,103 18x28",
+        "Present alpha 255",
+    };
+    EXPECT_EQ(Lines(), expected);
+
+    panel.EntryCaption[3] = "Renamed"; // the group changed: the whole panel again
+    canvas.Reset();
+    MenuAction(app, panel, canvas, false);
+    EXPECT_EQ(canvas.Count(Op::Clear), 1);
+    EXPECT_EQ(canvas.Count(Op::PanelText), 8) << "three rows, then row 2 lit";
 }
 
 TEST_F(PopupPaintTest, TheDeleteAnimationPlaysFiveFramesOverThePanel) {

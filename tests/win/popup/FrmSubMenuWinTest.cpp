@@ -15,6 +15,7 @@
 #include "fakes/FakeShell.h"
 #include "platform/GdiPlus_win.h"
 #include "popup/FrmSubMenu_win.h"
+#include "popup/PopupPaint.h"
 #include "win/dock/CanvasTestSupport.h"
 
 namespace qor {
@@ -74,9 +75,11 @@ protected:
         dock.Unload();
     }
     void Send(UINT msg, WPARAM wParam, LPARAM lParam) { SendMessageA(popup.Hwnd(), msg, wParam, lParam); }
+    // The middle of row k in pixels of the window, which covers the panel only.
     LPARAM RowPoint(int k) {
         const Rect& r = popup.Controller().Panel().RowRects[k];
-        return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        const Rect panel = popup.Controller().PanelRect();
+        return MAKELPARAM((r.left + r.right) / 2 - panel.left, (r.top + r.bottom) / 2 - panel.top);
     }
 
     gdip::Session gdiplus;
@@ -87,11 +90,17 @@ protected:
     FrmSubMenu popup{app, program};
 };
 
-TEST_F(FrmSubMenuWin, TheShownPanelIsPaintedWithTheDocksSkinAtTheTopOfTheWindowOrder) {
+TEST_F(FrmSubMenuWin, TheShownPanelIsPaintedWithTheDocksSkinAtTheTopOfTheWindowOrderUntilItCloses) {
     const HWND hwnd = popup.Hwnd();
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_NE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     const PopupPanel& panel = popup.Controller().Panel();
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    const Rect shown = popup.Controller().PanelRect();
+    EXPECT_EQ((Rect{window.left, window.top, window.right, window.bottom}),
+              (Rect{20 + shown.left, 10 + shown.top, 20 + shown.right, 10 + shown.bottom}))
+        << "the window covers the panel";
     // The frame's opaque edge three pixels in, transparent outside the panel.
     const uint32_t edge = popup.Canvas()->Pixel(panel.MenuLeft + 3, panel.MenuTop + 100);
     EXPECT_GE(test::Alpha(edge), 250);
@@ -99,9 +108,26 @@ TEST_F(FrmSubMenuWin, TheShownPanelIsPaintedWithTheDocksSkinAtTheTopOfTheWindowO
     EXPECT_EQ(test::Alpha(popup.Canvas()->Pixel(panel.MenuLeft - 1, panel.MenuTop + 100)), 0);
 
     Send(WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_FALSE(app.dock.PopupOpen);
     EXPECT_EQ(popup.Canvas()->Pixel(panel.MenuLeft + 3, panel.MenuTop + 100), 0u) << "left empty";
+}
+
+TEST_F(FrmSubMenuWin, AHoverRepaintFromTheKeptPanelEqualsOnePaintedAfresh) {
+    Send(WM_MOUSEMOVE, 0, RowPoint(2));
+    Send(WM_MOUSEMOVE, 0, RowPoint(3));
+    ASSERT_EQ(app.dock.PopupHoverRow, 3);
+    std::unique_ptr<DockCanvas> fresh =
+        DockCanvas::Create(nullptr, app.screen.ScreenWidth, app.screen.ScreenHeight);
+    ASSERT_TRUE(fresh);
+    fresh->SetCaches(&dock.Images()->Store(), dock.Skin());
+    MenuAction(app, popup.Controller().Panel(), *fresh, false);
+    const Rect panel = popup.Controller().PanelRect();
+    int differing = 0;
+    for (int y = panel.top; y < panel.bottom; ++y)
+        for (int x = panel.left; x < panel.right; ++x)
+            differing += popup.Canvas()->Pixel(x, y) != fresh->Pixel(x, y);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(FrmSubMenuWin, OneWheelMessageWithSeveralNotchesScrollsAsManyEntries) {

@@ -72,9 +72,6 @@ def _icon_middle(qor: h.QorApp, slot: int):
 
 
 def _row_middle(panel: h.Rect, row: int, scroll=False):
-    """The middle of row `row` (0: "PgUp" in the scroll layout)."""
-    if scroll and row == 0:
-        return panel.x + 134, panel.y + 22
     top = panel.y + (40 if scroll else 10) + ROW * (row - 1)
     return panel.x + 134, top + ROW // 2
 

@@ -109,14 +109,9 @@ class RecordingCanvas final : public ICanvas {
 public:
     using Op = CanvasCall::Op;
     std::vector<CanvasCall> calls;
-    // Keep remembers each slot's rectangle and tag; Restore answers as a canvas that kept the
-    // pixels would (a recorded call either way).
-    struct Kept {
-        int x = 0, y = 0, width = 0, height = 0;
-        uint64_t tag = 0;
-        bool valid = false;
-    };
-    std::array<Kept, 4> kept{};
+    // The tag each slot was kept with (0: nothing kept); Restore answers as a canvas that kept
+    // the pixels would.
+    std::array<uint64_t, 4> keptTag{};
 
     void Clear(uint32_t argb) override {
         CanvasCall c;
@@ -165,23 +160,20 @@ public:
         calls.push_back(c);
     }
     void Keep(int slot, int x, int y, int width, int height, uint64_t tag) override {
-        CanvasCall c;
-        c.op = Op::Keep;
-        c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
-        calls.push_back(c);
-        kept.at(static_cast<std::size_t>(slot)) = Kept{x, y, width, height, tag, width > 0 && height > 0};
+        Record(Op::Keep, slot, x, y, width, height);
+        keptTag.at(static_cast<std::size_t>(slot)) = width > 0 && height > 0 ? tag : 0;
     }
     bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) override {
-        const Kept& k = kept.at(static_cast<std::size_t>(slot));
-        const bool ok = k.valid && k.tag == tag && x >= k.x && y >= k.y && x + width <= k.x + k.width &&
-                        y + height <= k.y + k.height;
-        if (ok) {
-            CanvasCall c;
-            c.op = Op::Restore;
-            c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
-            calls.push_back(c);
-        }
-        return ok;
+        if (tag == 0 || keptTag.at(static_cast<std::size_t>(slot)) != tag)
+            return false;
+        Record(Op::Restore, slot, x, y, width, height);
+        return true;
+    }
+    void Record(Op op, int slot, int x, int y, int width, int height) {
+        CanvasCall c;
+        c.op = op;
+        c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
+        calls.push_back(c);
     }
     void Present(uint8_t alpha) override {
         CanvasCall c;

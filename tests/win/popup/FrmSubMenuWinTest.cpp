@@ -1,6 +1,6 @@
 // The pop-up window's messages reach its controller as the user's input (the wheel with several
-// notches in one message, a drag held by the mouse capture), and the panel is painted with the
-// dock's skin on its own canvas.
+// notches in one message, a drag held by the mouse capture), and a hover repainted from the kept
+// panel is the picture painted afresh.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -89,29 +89,6 @@ protected:
     FrmMain dock{app, program};
     FrmSubMenu popup{app, program};
 };
-
-TEST_F(FrmSubMenuWin, TheShownPanelIsPaintedWithTheDocksSkinAtTheTopOfTheWindowOrderUntilItCloses) {
-    const HWND hwnd = popup.Hwnd();
-    EXPECT_TRUE(IsWindowVisible(hwnd));
-    EXPECT_NE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    const PopupPanel& panel = popup.Controller().Panel();
-    RECT window{};
-    GetWindowRect(hwnd, &window);
-    const Rect shown = popup.Controller().PanelRect();
-    EXPECT_EQ((Rect{window.left, window.top, window.right, window.bottom}),
-              (Rect{20 + shown.left, 10 + shown.top, 20 + shown.right, 10 + shown.bottom}))
-        << "the window covers the panel";
-    // The frame's opaque edge three pixels in, transparent outside the panel.
-    const uint32_t edge = popup.Canvas()->Pixel(panel.MenuLeft + 3, panel.MenuTop + 100);
-    EXPECT_GE(test::Alpha(edge), 250);
-    EXPECT_NEAR(test::Red(edge), 178, 8);
-    EXPECT_EQ(test::Alpha(popup.Canvas()->Pixel(panel.MenuLeft - 1, panel.MenuTop + 100)), 0);
-
-    Send(WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    EXPECT_FALSE(app.dock.PopupOpen);
-    EXPECT_EQ(popup.Canvas()->Pixel(panel.MenuLeft + 3, panel.MenuTop + 100), 0u) << "left empty";
-}
 
 TEST_F(FrmSubMenuWin, AHoverRepaintFromTheKeptPanelEqualsOnePaintedAfresh) {
     Send(WM_MOUSEMOVE, 0, RowPoint(2));

@@ -14,7 +14,7 @@ namespace qor {
 namespace {
 
 constexpr int kDragSlack = 5;         // a press may wander this far before a member is dragged
-constexpr uint32_t kCloseWaitMs = 50; // lets the hidden window leave the screen before what follows
+constexpr uint32_t kCloseWaitMs = 50; // lets the panel leave the screen before what follows
 
 } // namespace
 
@@ -112,7 +112,7 @@ void PopupController::MenuFocus(int slot) {
     m_panel.CanScrollUp = false;
     m_panel.CanScrollDown = m_panel.ScrollLayout(Rows());
     IniMenuParam(m_app, m_panel);
-    // Painted and presented while still hidden, so the window never shows a stale picture.
+    // Painted and presented before the window comes to the front, so it never shows an old picture.
     m_host.PrepareImages();
     PaintNormal(true);
     m_host.ShowPanel();

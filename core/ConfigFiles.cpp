@@ -348,11 +348,14 @@ bool LoadMenu(AppState& app) {
     for (int i = kFirstPoolItem; i <= kItemBound; ++i)
         store.Items[static_cast<std::size_t>(i)] = image->items[static_cast<std::size_t>(i)];
 
+    // Only groups carry the " (Full)" / " (Empty)" suffix: a slot holding a shortcut keeps its
+    // caption whatever count its group record still has. A repaired count shows in the caption.
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g) {
+        if (!IsGroupKind(store.Items[static_cast<std::size_t>(g)].Kind))
+            continue;
         const int32_t stored = image->storedCounts[static_cast<std::size_t>(g - kFirstUserGroup)];
         const int32_t count = store.Groups[static_cast<std::size_t>(g)].Count;
-        // A repaired count must show in the caption of a group too.
-        if (stored > 1 || (stored != count && IsGroupKind(store.Items[static_cast<std::size_t>(g)].Kind)))
+        if (stored > 1 || stored != count)
             UpdateGroupTitle(app, g);
     }
     if (Tracing(app) && image->repairs > 0)

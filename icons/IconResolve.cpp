@@ -152,17 +152,17 @@ const SpecialFolderRow kSpecialFolderRows[] = {
     {&Paths::SystemFolder, "System Directory", "Directory.png"},
 };
 
-// A folder's own name: the given path without trailing backslashes; a shortcut to the folder
-// loses its ".lnk".
-std::string FolderTitle(const std::string& givenPath, bool fromLink) {
+// A folder's caption: the file name of the given path, extension and all (a folder's name may
+// hold dots, and a shortcut to a folder keeps its ".lnk"). Trailing backslashes are dropped
+// first, so "C:\\Work\\Projects\\" is named "Projects" rather than nothing.
+std::string FolderTitle(const std::string& givenPath) {
     std::string p = givenPath;
     while (p.size() > 1 && p.back() == '\\')
         p.pop_back();
-    return PathDisplayName(p, !fromLink);
+    return PathDisplayName(p, true);
 }
 
-void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, bool fromLink,
-                  int it) {
+void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, int it) {
     DockItem& item = app.store.Items[it];
     const std::string f = WithBackslash(upperPath);
     if (f.size() == 3) {
@@ -185,17 +185,9 @@ void ChooseFolder(AppState& app, const std::string& upperPath, const std::string
             return;
         }
     }
-    item.Title = FolderTitle(givenPath, fromLink);
+    item.Title = FolderTitle(givenPath);
     item.IconPath = SysIcon(app, "Folder.png");
     item.IconRef = it;
-}
-
-// The shortcut's caption: its file name without ".lnk" (an internet shortcut without ".url").
-std::string ShortcutTitle(const std::string& path) {
-    std::string name = PathDisplayName(path, false);
-    if (EndsWithNoCase(name, ".URL"))
-        name.resize(name.size() - 4);
-    return name;
 }
 
 bool IsProgramExtension(const std::string& ext) {
@@ -251,7 +243,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
             link = FillLinkResult(app, path);
             linkResolved = true;
         }
-        item.Title = ShortcutTitle(path);
+        item.Title = PathDisplayName(path, false); // "Editor.lnk" is "Editor", "Site.url" stays whole
         item.IconRef = it;
         item.Category = 0;
         const std::string png = NextCacheFileName(app);
@@ -266,7 +258,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
         const std::string png = NextCacheFileName(app);
         item.IconPath = ProgramIcon(app, path, ext, png) ? png : SysIcon(app, "Problem.png");
     } else if (IsFolder(app, upper)) {
-        ChooseFolder(app, upper, path, linkResolved, it);
+        ChooseFolder(app, upper, path, it);
     } else {
         IconLocation location = ext.empty() ? IconLocation{} : FindDefaultIcon(app, ext);
         item.Category = 2;

@@ -350,8 +350,6 @@ bool ReadBackup(AppState& app, const std::string& path) {
     // The backup as a store of its own.
     Store scratch;
     scratch.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        scratch.Groups[static_cast<std::size_t>(g)].Members[0] = g;
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
         scratch.Groups[static_cast<std::size_t>(g)] = image->menu.Group(g);
     for (int i = 0; i <= kItemBound; ++i)

@@ -38,8 +38,6 @@ struct DockSettings {
     bool operator==(const DockSettings&) const = default;
 };
 
-constexpr int kSettingsRecordSize = 564;
-
 // Screen quantities, measured once at start.
 struct ScreenMetrics {
     int ScreenWidth = 0;

@@ -9,8 +9,10 @@ int GroupCapacity(int group) {
 void Store::Create() {
     Items.assign(kItemBound + 1, DockItem{});
     Groups.assign(kGroupBound + 1, DockGroup{});
-    for (int g = 0; g <= kGroupBound; ++g)
+    for (int g = 0; g <= kGroupBound; ++g) {
         Groups[g].Members.assign(GroupCapacity(g) + 1, 0);
+        Groups[g].Members[0] = g; // position 0 stands for the group's own item
+    }
 }
 
 std::string CheckStoreInvariants(const Store& store) {

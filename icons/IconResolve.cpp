@@ -230,7 +230,6 @@ bool ProgramIcon(AppState& app, const std::string& path, const std::string& ext,
 }
 
 void ResolveCommon(AppState& app, const std::string& path, int it) {
-    app.ResolvingItem = it;
     std::string upper = ToUpperAscii(path);
     std::string ext = ToUpperAscii(ExtensionOf(path));
     LinkResult link;
@@ -381,7 +380,6 @@ void RepointItem(AppState& app, const std::string& path, int item) {
 bool RefreshItemIcon(AppState& app, int item) {
     if (!app.store.IsItem(item))
         return false;
-    app.ResolvingItem = item;
     DockItem& d = app.store.Items[item];
     // The old generated picture is replaced; its number becomes free again.
     DeleteOwnedPicture(app, d.IconPath.Clean());

@@ -36,12 +36,6 @@ test::TestApp& App() {
     return *app;
 }
 
-void FreshStore(Store& s) {
-    s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
-}
-
 std::string Cache() {
     return App().app.paths.IconCacheFolder;
 }
@@ -49,7 +43,7 @@ std::string Cache() {
 // The fixed dock of the short input form: group 6 with four members carrying pictures.
 Store BaseDock() {
     Store s;
-    FreshStore(s);
+    s.Create();
     s.Items[6].Kind = kind::Group;
     s.Items[6].Title = "Tools";
     for (int k = 0; k < 4; ++k) {
@@ -97,7 +91,7 @@ const Baseline& Base() {
     static const Baseline* base = [] {
         test::TestApp& t = App();
         t.fs.files.clear();
-        FreshStore(t.app.store);
+        t.app.store.Create();
         t.app.store.Items[4].Kind = kind::Shortcut;
         t.app.store.Items[4].IconPath = Cache() + "0.png";
         t.fs.AddFile(Cache() + "0.png", Bytes{'o', 'l', 'd'});
@@ -129,7 +123,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     {
         // A real backup of a dock with pictures, made by WriteBackup.
         test::TestApp w;
-        FreshStore(w.app.store);
+        w.app.store.Create();
         w.app.store = BaseDock();
         for (int k = 0; k < 4; ++k)
             w.fs.AddFile(Cache() + std::to_string(k) + ".png", Bytes(16 + k, static_cast<uint8_t>('a' + k)));

@@ -46,8 +46,6 @@ struct Dock : test::TestApp {
     Dock() {
         app.screen = MeasureScreen(sys.screen);
         SetDefaultSettings(app.cfg, app.run, app.screen);
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
         Store& s = app.store;
         s.Items[4] = Item(kind::Shortcut, "Editor", kCache + "0.png");
         s.Items[5] = Item(kind::Shortcut, "Folder", kSys + "Folder.png");
@@ -232,8 +230,6 @@ Bytes CraftedBackup(const Store& s, const Bytes& tail) {
 Store CraftedStore() {
     Store s;
     s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
     s.Items[8] = Item(kind::Group, "Games", kSys + "Group.png");
     s.Items[200] = Item(kind::Member, "Chess", kCache + "0.png");
     s.Groups[8].Members[1] = 200;

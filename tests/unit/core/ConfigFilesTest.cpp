@@ -19,8 +19,6 @@ const std::string kUserData = "C:\\Users\\user\\AppData\\Roaming\\QORSoft\\QOR D
 // The store as the default catalogue leaves it, for the parts these tests look at.
 void PrepareStore(Store& store) {
     store.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        store.Groups[g].Members[0] = g;
 }
 
 // An app with the screen measured and the defaults set, as InitializeState has them before

@@ -148,8 +148,6 @@ Bytes HandBuiltMenu(const std::map<int, Bytes>& groups, const std::map<int, Byte
 Store StandardStore() {
     Store s;
     s.Create();
-    for (int g = 0; g <= 36; ++g)
-        s.Groups[g].Members[0] = g;
     return s;
 }
 

@@ -27,8 +27,6 @@ struct Resolve : ::testing::Test {
         app.store.Items[9].IconPath = kSys + "Shortcut.png";
         for (int i = 1; i <= kItemBound; ++i)
             app.store.Items[i].IconRef = i;
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
     }
     void MakeGroup(int slot, int32_t k, const char* title) {
         app.store.Items[slot].Kind = k;
@@ -774,12 +772,6 @@ TEST_F(Resolve, RefreshUsesTheDocumentsShellIconThenFile) {
     EXPECT_EQ(Item(9).IconPath.Peek(), kSys + "File.png");
     EXPECT_EQ(Item(9).Title.Peek(), "a.xyz");
     EXPECT_EQ(Item(9).IconRef, 9);
-}
-
-TEST_F(Resolve, ResolvingItemNamesTheItemBeingResolved) {
-    AddExe("C:\\Apps\\a.exe");
-    AddPathToItem(app, "C:\\Apps\\a.exe", 4);
-    EXPECT_EQ(app.ResolvingItem, Group(4).Members[1]);
 }
 
 TEST_F(Resolve, WorksWithoutShellIconToolsOrImages) {

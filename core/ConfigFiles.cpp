@@ -258,38 +258,38 @@ bool LoadSettings(AppState& app) {
     cfg = *stored;
     cfg.MaxIconSize = run.MaxIconSize; // stored, never read back
 
-    // 1. Rest size.
+    // Rest size: 16 up to the largest size, else the default stays.
     if (cfg.IconSize >= 16 && cfg.IconSize <= run.MaxIconSize)
         run.IconSize = cfg.IconSize;
     cfg.IconSize = run.IconSize;
-    // 2. Hover size.
+    // Hover size: from the rest size up to the largest, else 16 above the rest size.
     if (cfg.MagnifiedSize >= run.IconSize && cfg.MagnifiedSize <= run.MaxIconSize)
         run.MagnifiedSize = cfg.MagnifiedSize;
     else
         run.MagnifiedSize = run.IconSize + 16 > run.MaxIconSize ? run.MaxIconSize : run.IconSize + 16;
     cfg.MagnifiedSize = run.MagnifiedSize;
-    // 3. Radius.
+    // Radius: within what the screen allows, else the default.
     if (cfg.Radius >= screen.MinRadius && cfg.Radius <= screen.MaxRadius)
         run.Radius = cfg.Radius;
     else
         run.Radius = cfg.Radius = run.DefaultRadius;
-    // 4. Icon count.
+    // Icon count: codes 0..7 give 8 to 36 positions; anything else gives 20.
     if (cfg.IconCountCode < 0 || cfg.IconCountCode > 7)
         cfg.IconCountCode = 3;
     run.IconCount = cfg.IconCountCode * 4 + 8;
-    // 5. Only the opacity comes from the file; the colour stays black.
+    // Only the opacity comes from the file; the colour stays black.
     run.BackColor = {0, 0, 0, cfg.BackColor[3]};
     run.BackColorArgb = ColourToArgb(run.BackColor);
     cfg.BackColor = run.BackColor;
-    // 6. The centre picture is the user picture when there is one.
+    // The centre picture is the user picture when there is one.
     if (app.store.IsItem(kCentreItem)) {
         std::string userIcon = app.paths.UserIconFile;
         app.store.Items[kCentreItem].IconPath = PathExists(userIcon, *app.sys.fs) ? userIcon : std::string();
     }
-    // 7. Start with Windows: the entry is written again and the flag becomes the outcome.
+    // Start with Windows: the entry is written again and the flag becomes the outcome.
     if (cfg.AutoRun != 0)
         cfg.AutoRun = SetAutoRun(app, true) == 1 ? kTrue : kFalse;
-    // 8. The stored window position stays on the screen; both 0 means the default place.
+    // The stored window position stays on the screen; both 0 means the default place.
     const int maxLeft = screen.ScreenWidthTwips - kWindowWidthTwips;
     const int maxTop = screen.ScreenHeightTwips - kWindowHeightTwips;
     cfg.WindowLeft = Clamp(cfg.WindowLeft, 0, maxLeft);
@@ -298,7 +298,7 @@ bool LoadSettings(AppState& app) {
         cfg.WindowLeft = RoundHalfEven(maxLeft / 2.0);
         cfg.WindowTop = maxTop;
     }
-    // 9.
+    // The spare value keeps to its range.
     if (cfg.Spare4 < 0 || cfg.Spare4 > 8)
         cfg.Spare4 = 0;
 

@@ -27,7 +27,7 @@ constexpr RootName kRoots[] = {
     {"HKEY_DYN_DATA", reg::DynData},
 };
 
-// The leading number of a text, as a BASIC Val() reads it ("12abc" -> 12, "x" -> 0).
+// The number a text starts with, after leading blanks ("12abc" -> 12, "x" -> 0).
 double LeadingNumber(const std::string& text) {
     const std::string t = TrimBlanks(text);
     char* end = nullptr;

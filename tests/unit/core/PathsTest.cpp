@@ -19,7 +19,7 @@ TEST_F(PathsTest, QuotesAndDoubledBackslashes) {
 }
 
 TEST_F(PathsTest, EnvironmentExpansionSkipsTheMarkerRules) {
-    // Fully expanded: step 3 is skipped, so the "\windows\" marker of the value is not touched
+    // Fully expanded: the marker rules are skipped, so the "\windows\" marker of the value is not touched
     // and a leading "@" stays.
     t.sys.environment["SystemRoot"] = "c:\\windows";
     EXPECT_EQ(Normalize("%SystemRoot%\\system32\\shell32.dll"), "c:\\windows\\system32\\shell32.dll");

@@ -143,16 +143,11 @@ bool IsDirectlyIn(const std::string& path, const std::string& folder) {
 bool WalkPictures(ByteReader in, const std::vector<std::string>& paths, const PictureRule& rule,
                   BackupImage& image) {
     image.files.clear();
-    for (int i = kFirstBackedUpItem; i <= kItemBound; ++i)
-        for (const bool large : {false, true}) {
-            const std::string& path = paths[static_cast<std::size_t>(2 * (i - kFirstBackedUpItem) + large)];
-            if (!rule.Carries(path))
-                continue;
-            std::optional<EmbeddedFile> file = ReadEmbeddedFile(in, i, large, path);
-            if (!file)
-                return false;
-            image.files.push_back(std::move(*file));
-        }
+    for (int i = kFirstBackedUpItem; i <= kItemBound; ++i) {
+        const std::size_t at = static_cast<std::size_t>(2 * (i - kFirstBackedUpItem));
+        if (!ReadItemPictures(in, i, paths[at], paths[at + 1], rule, image.files))
+            return false;
+    }
     const ByteSpan end = in.Take(4);
     if (end.size() != 4 || std::string(end.begin(), end.end()) != kEndMarker)
         return false;
@@ -219,6 +214,20 @@ std::optional<EmbeddedFile> ReadEmbeddedFile(ByteReader& in, int item, bool larg
     EmbeddedFile file{item, large, path, in.Position(), static_cast<std::size_t>(n)};
     in.Take(file.size);
     return file;
+}
+
+bool ReadItemPictures(ByteReader& in, int item, const std::string& iconPath, const std::string& largePath,
+                      const PictureRule& rule, std::vector<EmbeddedFile>& files) {
+    for (const bool large : {false, true}) {
+        const std::string& path = large ? largePath : iconPath;
+        if (!rule.Carries(path))
+            continue;
+        std::optional<EmbeddedFile> file = ReadEmbeddedFile(in, item, large, path);
+        if (!file)
+            return false;
+        files.push_back(std::move(*file));
+    }
+    return true;
 }
 
 std::optional<BackupImage> ParseBackup(ByteSpan bytes, const std::string& sysIconsFolder) {

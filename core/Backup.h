@@ -63,6 +63,10 @@ struct BackupImage {
 // One carried picture at the reader's position: an int32 byte count n, then the n bytes.
 // Nothing (and the reader failed) when the count is negative or runs past the end.
 std::optional<EmbeddedFile> ReadEmbeddedFile(ByteReader& in, int item, bool large, const std::string& path);
+// The carried pictures of one item, IconPath then LargeIconPath (cleaned paths), appended to
+// `files`; false when one cannot be read.
+bool ReadItemPictures(ByteReader& in, int item, const std::string& iconPath, const std::string& largePath,
+                      const PictureRule& rule, std::vector<EmbeddedFile>& files);
 
 // Reads a whole backup: the menu records, then for items 4..1024 (IconPath, then LargeIconPath)
 // one embedded picture for every cleaned path the rule carries, then "/END". The current rule is

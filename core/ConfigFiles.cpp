@@ -320,6 +320,20 @@ bool SaveMenu(AppState& app) {
     return SaveMenuOf(app, app.store);
 }
 
+void TakeStoredItem(Store& store, int index, const DockItem& stored) {
+    if (!store.IsItem(index))
+        return;
+    DockItem& item = store.Items[static_cast<std::size_t>(index)];
+    // Built-in commands keep what the default catalogue made of them, except a chosen picture.
+    if (index >= kFirstCommandItem && index <= kLastCommandItem) {
+        item.LargeIconPath = stored.LargeIconPath;
+        return;
+    }
+    item = stored;
+    if (index <= kLastRingSlot && item.Kind == kind::Free)
+        item.Kind = kind::Blank;
+}
+
 bool LoadMenu(AppState& app) {
     const double start = NowMs(app);
     Store& store = app.store;
@@ -335,18 +349,8 @@ bool LoadMenu(AppState& app) {
 
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
         store.Groups[static_cast<std::size_t>(g)] = std::move(image->Group(g));
-    for (int i = 0; i <= kLastTemplate; ++i) {
-        DockItem& item = store.Items[static_cast<std::size_t>(i)];
-        item = image->items[static_cast<std::size_t>(i)];
-        if (i <= kLastRingSlot && item.Kind == kind::Free)
-            item.Kind = kind::Blank;
-    }
-    // Built-in commands keep what the default catalogue made of them, except a chosen picture.
-    for (int i = kFirstCommandItem; i <= kLastCommandItem; ++i)
-        store.Items[static_cast<std::size_t>(i)].LargeIconPath =
-            image->items[static_cast<std::size_t>(i)].LargeIconPath;
-    for (int i = kFirstPoolItem; i <= kItemBound; ++i)
-        store.Items[static_cast<std::size_t>(i)] = image->items[static_cast<std::size_t>(i)];
+    for (int i = 0; i <= kItemBound; ++i)
+        TakeStoredItem(store, i, image->items[static_cast<std::size_t>(i)]);
 
     // Only groups carry the " (Full)" / " (Empty)" suffix: a slot holding a shortcut keeps its
     // caption whatever count its group record still has. A repaired count shows in the caption.

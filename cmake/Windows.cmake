@@ -69,6 +69,15 @@ if(QOR_WIN_TESTS AND QOR_GTEST_LIBS)
         ENVIRONMENT "QOR_BUILD_DIR=${CMAKE_BINARY_DIR};QOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+# A library whose DllMain leaves a marker file, built beside the tests: reading its icons must not run it.
+if(TARGET qor_win_tests)
+    add_library(qor_marker_library SHARED ${CMAKE_SOURCE_DIR}/tests/win/icons/library/MarkerLibrary.cpp)
+    target_link_libraries(qor_marker_library PRIVATE qorwin)
+    target_link_options(qor_marker_library PRIVATE ${QOR_STATIC_LINK})
+    set_target_properties(qor_marker_library PROPERTIES PREFIX "")
+    add_dependencies(qor_win_tests qor_marker_library)
+endif()
+
 file(GLOB QOR_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/win/*.cpp)
 foreach(src ${QOR_WIN_BENCHES})
     get_filename_component(name ${src} NAME_WE)

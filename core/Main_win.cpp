@@ -85,7 +85,7 @@ bool EnableShutdownPrivilege(unsigned long privilege, bool enable) {
 }
 
 Program::Program(HINSTANCE instance)
-    : m_instance(instance), m_trace(OpenTraceFromEnvironment(m_clock)), m_ui(instance), m_tray(m_app, *this),
+    : m_instance(instance), m_trace(OpenTraceFromEnvironment(m_clock)), m_tray(m_app, *this),
       m_main(m_app, *this), m_subMenu(m_app, *this) {
     m_startMs = m_clock.NowMs();
     m_app.sys.fs = &m_fs;
@@ -100,12 +100,10 @@ Program::Program(HINSTANCE instance)
 
 Program::~Program() {
     // Normally ExitProgram has run; after an early end the members release themselves
-    // (windows before GDI+, since the windows were declared after the session).
+    // in the reverse order of their declaration: the windows, then GDI+, then OLE.
     m_subMenu.Unload();
     m_main.Unload();
     m_tray.Unload();
-    if (m_oleStarted)
-        OleUninitialize();
 }
 
 void Program::Trace(const std::string& text) {
@@ -126,7 +124,7 @@ template <class F> void Program::Phase(const char* name, F&& step) {
 bool Program::Main() {
     Trace(std::string("start pid=") + std::to_string(GetCurrentProcessId()));
     // The shell's link object and file dialogs want a single-threaded apartment.
-    Phase("Ole", [&] { m_oleStarted = SUCCEEDED(OleInitialize(nullptr)); });
+    Phase("Ole", [&] { m_ole.Start(); });
     Phase("CommonControls", [] {
         INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
         InitCommonControlsEx(&icc);
@@ -233,7 +231,6 @@ void Program::ExitProgram() {
         SetDesktopIconsVisible(m_app, false);
         SetTaskbarVisible(m_app, false);
     });
-    // The skin cache owns the dock's brushes: both go with the images.
     Phase("ReleaseImages", [&] { m_main.ReleaseImages(); });
     Phase("UnloadDialogs",
           [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
@@ -241,10 +238,7 @@ void Program::ExitProgram() {
     Phase("UnloadFrmMain", [&] { m_main.Unload(); });
     Phase("UnloadFrmTray", [&] { m_tray.Unload(); });
     Phase("StopGdiPlus", [&] { m_gdiplus.Stop(); });
-    if (m_oleStarted) {
-        OleUninitialize();
-        m_oleStarted = false;
-    }
+    m_ole.Stop();
     Trace(Format("exit end ms=%.3f", m_clock.NowMs() - start));
     m_exited = true;
     // The last window is gone: the process ends.

@@ -41,8 +41,10 @@ public:
     Program& operator=(const Program&) = delete;
     ~Program() override;
 
-    // Start-up steps 1 to 18. False when the program must end at once (GDI+ did not start or
-    // the system is refused); nothing is shown then.
+    // Starts the program: OLE, common controls, GDI+, the system check, folders, registry and
+    // first run, shutdown order, the store and its files, desktop icons, the windows and their
+    // pictures, then shows the dock. Each step is traced as a phase. False when the program must
+    // end at once (GDI+ did not start or the system is refused); nothing is shown then.
     bool Main();
     // Runs the message loop until ExitProgram ends it; the process exit code.
     int RunMessageLoop();
@@ -75,8 +77,9 @@ private:
     Win32Registry m_reg;
     WinShell m_shell;
     WinIconTools m_icons;
-    // COM on the GUI thread, for the shell's link object; released after the windows.
-    bool m_oleStarted = false;
+    // OLE on the GUI thread, for the shell's link object and the file dialogs; stopped after the
+    // windows.
+    win::OleSession m_ole;
     gdip::Session m_gdiplus;
     AppState m_app;
     FrmTray m_tray;

@@ -8,7 +8,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A second start ends at once and silently, before any other step, leaving the first
-    // instance undisturbed.
+    // instance undisturbed; a first instance running elevated counts too, though its mutex is
+    // out of this process's reach.
     qor::WinSystem system;
     const qor::win::NamedMutex single(qor::SingleInstanceMutexName(system.GetLogonUserName()).c_str());
     if (single.AlreadyExists()) {

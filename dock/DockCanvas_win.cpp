@@ -16,7 +16,9 @@ constexpr float kTextBoxHeight = 128.0f;
 // Bicubic scaling and anti-aliased glyphs may touch a pixel or two beyond the rectangle asked for.
 constexpr int kBleed = 2;
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 RECT Union(const RECT& a, const RECT& b) {
     if (IsEmpty(a))
@@ -41,23 +43,12 @@ RECT Box(int x, int y, int width, int height, int bleed) {
 
 } // namespace
 
+// Declared so that destruction restores the DC's own bitmap, then deletes the DIB, then the DC.
 struct DockCanvas::Surface {
-    HDC dc = nullptr;
-    HBITMAP dib = nullptr;
-    HGDIOBJ previous = nullptr; // the DC's own bitmap, put back before the DIB is deleted
+    win::MemoryDc dc;
+    win::Bitmap dib;
+    win::SelectedObject selected; // the DIB in the DC
     uint32_t* bits = nullptr;
-
-    Surface() = default;
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-    ~Surface() {
-        if (dc && previous)
-            SelectObject(dc, previous);
-        if (dib)
-            DeleteObject(dib);
-        if (dc)
-            DeleteDC(dc);
-    }
 };
 
 bool PresentLayered(HWND window, const CanvasFrame& frame) {
@@ -81,7 +72,8 @@ bool PresentLayered(HWND window, const CanvasFrame& frame) {
     if (UpdateLayeredWindowIndirect(window, &info))
         return true;
     // Some systems refuse a dirty rectangle the window never had; the full copy always works.
-    return UpdateLayeredWindow(window, nullptr, nullptr, &size, frame.dc, &source, 0, &blend, ULW_ALPHA) != FALSE;
+    return UpdateLayeredWindow(window, nullptr, nullptr, &size, frame.dc, &source, 0, &blend, ULW_ALPHA) !=
+           FALSE;
 }
 
 std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int height) {
@@ -101,15 +93,15 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     bi.bmiHeader.biSizeImage = static_cast<DWORD>(4 * width * height);
-    s.dc = CreateCompatibleDC(referenceDc);
+    s.dc.reset(CreateCompatibleDC(referenceDc));
     if (!s.dc)
         return nullptr;
     void* bits = nullptr;
-    s.dib = CreateDIBSection(s.dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.dib.reset(CreateDIBSection(s.dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!s.dib || !bits)
         return nullptr;
     s.bits = static_cast<uint32_t*>(bits);
-    s.previous = SelectObject(s.dc, s.dib);
+    s.selected = win::SelectedObject(s.dc.get(), s.dib.get());
 
     // GDI+ draws straight into the DIB's memory through a pre-multiplied bitmap laid over it:
     // the format UpdateLayeredWindow reads, and no round trip through the DC for every call
@@ -147,11 +139,9 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
     return canvas;
 }
 
-DockCanvas::~DockCanvas() {
-    // The graphics goes before the bitmap it draws on, and both before the DIB holding the pixels.
-    m_graphics.reset();
-    m_view.reset();
-}
+// The members go in the reverse order of their declaration: the graphics before the bitmap it
+// draws on, and both before the DIB holding the pixels.
+DockCanvas::~DockCanvas() = default;
 
 bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
     GpFontFamily* family = nullptr;
@@ -206,7 +196,9 @@ void DockCanvas::SetChangeTracking(bool on) {
     m_presented = false;  // and the next present the whole window
 }
 
-HDC DockCanvas::MemoryDc() const { return m_surface ? m_surface->dc : nullptr; }
+HDC DockCanvas::MemoryDc() const {
+    return m_surface ? m_surface->dc.get() : nullptr;
+}
 
 uint32_t DockCanvas::Pixel(int x, int y) const {
     if (!m_surface || !m_surface->bits || x < 0 || y < 0 || x >= m_width || y >= m_height)
@@ -214,7 +206,8 @@ uint32_t DockCanvas::Pixel(int x, int y) const {
     GdiFlush();
     if (m_graphics)
         GdipFlush(m_graphics.get(), FlushIntentionSync);
-    return m_surface->bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
+    return m_surface
+        ->bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
 }
 
 const ImageLevels* DockCanvas::Find(ImageRef image) const {
@@ -245,13 +238,15 @@ void DockCanvas::Clear(uint32_t argb) {
         // Everything outside what was drawn since the last clear still holds this colour.
         if (!IsEmpty(m_painted)) {
             for (LONG y = m_painted.top; y < m_painted.bottom; ++y)
-                std::fill_n(m_surface->bits + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                std::fill_n(m_surface->bits +
+                                static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
                                 static_cast<std::size_t>(m_painted.left),
                             static_cast<std::size_t>(m_painted.right - m_painted.left), value);
             m_dirty = Union(m_dirty, m_painted);
         }
     } else {
-        std::fill_n(m_surface->bits, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), value);
+        std::fill_n(m_surface->bits, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height),
+                    value);
         m_dirty = RECT{0, 0, m_width, m_height};
         m_clearColour = argb;
         m_clearKnown = true;
@@ -295,13 +290,13 @@ void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height,
     Touch(Box(x, y, width, height, kBleed));
 }
 
-void DockCanvas::DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy, float dw,
-                            float dh) {
+void DockCanvas::DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy,
+                            float dw, float dh) {
     const ImageLevels* entry = Find(image);
     if (!m_graphics || !entry || !entry->image || dw <= 0 || dh <= 0)
         return;
-    GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx, sy, sw, sh, UnitPixel, nullptr,
-                          nullptr, nullptr);
+    GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx, sy, sw, sh, UnitPixel,
+                          nullptr, nullptr, nullptr);
     Touch(RECT{static_cast<LONG>(dx) - kBleed, static_cast<LONG>(dy) - kBleed,
                static_cast<LONG>(dx + dw) + 1 + kBleed, static_cast<LONG>(dy + dh) + 1 + kBleed});
 }
@@ -323,7 +318,8 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
                        m_outlineBrush.get());
     }
     RectF box{fx, fy, w, kTextBoxHeight};
-    GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(), m_textBrush.get());
+    GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(),
+                   m_textBrush.get());
 
     // What changed: the measured text, not the whole box, so a caption does not make the next
     // clear and present cover the full width of the screen.
@@ -354,7 +350,7 @@ void DockCanvas::Present(uint8_t alpha) {
     if (m_graphics)
         GdipFlush(m_graphics.get(), FlushIntentionSync);
     CanvasFrame frame;
-    frame.dc = m_surface->dc;
+    frame.dc = m_surface->dc.get();
     frame.size = SIZE{m_width, m_height};
     frame.alpha = alpha;
     frame.partial = m_tracking && m_presented && alpha == m_lastAlpha;

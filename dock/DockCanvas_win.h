@@ -14,6 +14,7 @@
 
 #include "dock/Canvas.h"
 #include "platform/GdiPlus_win.h"
+#include "platform/Handles_win.h"
 
 namespace qor {
 
@@ -89,9 +90,9 @@ private:
     gdip::FontFamily m_family;
     gdip::Font m_font;
     gdip::StringFormat m_format;
-    gdip::Brush m_textBrush;    // white
-    gdip::Brush m_outlineBrush; // near-black outline
-    gdip::Brush m_fillBrush;    // FillRect's colour, set per call
+    gdip::Brush m_textBrush;       // white
+    gdip::Brush m_outlineBrush;    // near-black outline
+    gdip::Brush m_fillBrush;       // FillRect's colour, set per call
     gdip::ImageAttributes m_edges; // scaled drawing without transparent fringes
 
     const ImageStore* m_items = nullptr;
@@ -99,10 +100,10 @@ private:
     CanvasPresenter m_presenter;
 
     bool m_tracking = true;
-    bool m_clearKnown = false;   // everything outside m_painted holds m_clearColour
+    bool m_clearKnown = false; // everything outside m_painted holds m_clearColour
     uint32_t m_clearColour = 0;
-    RECT m_painted{};            // drawn since the last clear
-    RECT m_dirty{};              // changed since the last present
+    RECT m_painted{}; // drawn since the last clear
+    RECT m_dirty{};   // changed since the last present
     bool m_presented = false;
     BYTE m_lastAlpha = 255;
 };

@@ -25,15 +25,15 @@ bool FrmMain::Load(HINSTANCE instance) {
     if (!win::RegisterWindowClass<FrmMain>(instance, kClassName))
         return false;
     const ScreenMetrics& s = m_app.screen;
-    // WS_EX_TOOLWINDOW keeps the dock off the taskbar and out of Alt+Tab; IniForm adds
-    // WS_EX_LAYERED as the form's own initialisation does.
+    // WS_EX_TOOLWINDOW keeps the dock off the taskbar and out of Alt+Tab; IniForm then adds
+    // WS_EX_LAYERED to the window's extended style.
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, s.WorkArea.left, s.WorkArea.top,
                     s.ScreenWidth, s.ScreenHeight, nullptr, nullptr, instance, this);
     if (!m_hwnd)
         return false;
     CreateGraphic();
     IniForm();
-    // Form_Load: no input-method editor may open on the dock.
+    // No input-method editor may open on the dock.
     ImmAssociateContext(m_hwnd, nullptr);
     m_app.dock.CentreImage = -1;
     return true;

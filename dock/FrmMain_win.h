@@ -19,13 +19,13 @@ struct AppState;
 
 class FrmMain {
 public:
-    // The dock's timers (the form's Timer1..Timer5).
+    // The dock's timers.
     enum class Timer : UINT_PTR {
-        PointerLeft = 1, // Timer1, 100 ms
-        Foreground = 2,  // Timer2, 100 ms
-        RecycleBin = 3,  // Timer3, 1000 ms
-        AutoHide = 4,    // Timer4, 1000 ms
-        Dwell = 5,       // Timer5, 50 ms
+        PointerLeft = 1, // 100 ms: the pointer left the icons
+        Foreground = 2,  // 100 ms: another program took the foreground
+        RecycleBin = 3,  // 1000 ms: the recycle bin's picture follows its contents
+        AutoHide = 4,    // 1000 ms: hides the dock after seven idle seconds
+        Dwell = 5,       // 50 ms: the pointer rests on an icon (centre cross-fade)
         BuildImages = 6, // the pop-up pictures, built after the first frame
     };
 
@@ -37,11 +37,11 @@ public:
     FrmMain& operator=(const FrmMain&) = delete;
     ~FrmMain() { Unload(); }
 
-    // Form_Initialize and Form_Load: creates the (hidden) window at the work area's top-left
-    // with the size ScreenWidth x ScreenHeight, builds the canvas, makes the window layered,
-    // detaches the input method and sets CentreImage to -1.
+    // Creates the (hidden) window at the work area's top-left with the size ScreenWidth x
+    // ScreenHeight, builds the canvas, makes the window layered, detaches the input method and
+    // sets CentreImage to -1.
     bool Load(HINSTANCE instance);
-    // Form_Unload: stops the timers, releases the images and the canvas and destroys the window.
+    // Stops the timers, releases the images and the canvas and destroys the window.
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
@@ -77,7 +77,7 @@ public:
     // Builds every pending picture now (before a pop-up panel shows them).
     void FinishPendingImages();
     std::size_t PendingImages() const { return m_pendingImages.size() - m_nextPending; }
-    // ReleaseImages: every rendering, attribute object and brush of both caches.
+    // Every rendering and attribute object of both caches.
     void ReleaseImages() noexcept;
 
     HWND Hwnd() const { return m_hwnd; }

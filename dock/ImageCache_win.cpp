@@ -6,6 +6,7 @@
 
 #include "core/AppState.h"
 #include "dock/Geometry.h"
+#include "icons/IconExtraction_win.h"
 
 namespace qor {
 
@@ -13,41 +14,8 @@ namespace {
 
 using namespace gdip;
 
-constexpr int kMaxSide = 4096;
-constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128 // no rendering is ever
-                                 // larger; guards against absurd requests
-
-struct ComRelease {
-    void operator()(IUnknown* p) const noexcept {
-        if (p)
-            p->Release();
-    }
-};
-using StreamPtr = std::unique_ptr<IStream, ComRelease>;
-
-struct IconDeleter {
-    void operator()(HICON icon) const noexcept {
-        if (icon)
-            DestroyIcon(icon);
-    }
-};
-using IconPtr = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const noexcept {
-        if (object)
-            DeleteObject(object);
-    }
-};
-using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-
-struct DcDeleter {
-    void operator()(HDC dc) const noexcept {
-        if (dc)
-            DeleteDC(dc);
-    }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+constexpr int kMaxSide = 4096;   // no rendering is ever larger; guards against absurd requests
+constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128
 
 // Attributes that make scaled drawing sample the mirrored image beyond its edges, so a resized
 // picture keeps opaque, crisp borders instead of fading into transparent fringes.
@@ -83,54 +51,6 @@ Image RenderInto(GpImage* source, int width, int height) {
                                static_cast<INT>(sh), UnitPixel, edges.get(), nullptr, nullptr) != Ok)
         return {};
     return result;
-}
-
-// The icon as a 32-bit ARGB bitmap: icons with an alpha channel through a DIB section so that
-// the alpha survives, others through GDI+'s own conversion.
-Image IconToImage(HICON icon) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info))
-        return {};
-    BitmapHandle colour(info.hbmColor);
-    BitmapHandle mask(info.hbmMask);
-    BITMAP bm{};
-    if (!GetObjectA(colour ? colour.get() : mask.get(), sizeof bm, &bm))
-        return {};
-    const int width = bm.bmWidth;
-    const int height = colour ? bm.bmHeight : bm.bmHeight / 2; // a mask holds AND and XOR halves
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
-        return {};
-    if (bm.bmBitsPixel < 32) {
-        GpBitmap* bitmap = nullptr;
-        if (GdipCreateBitmapFromHICON(icon, &bitmap) != Ok)
-            return {};
-        return Image(bitmap);
-    }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height; // top-down, so the rows read in order
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    BitmapHandle dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    MemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dib || !dc || !bits)
-        return {};
-    HGDIOBJ old = SelectObject(dc.get(), dib.get());
-    const BOOL drawn = DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL | DI_COMPAT);
-    SelectObject(dc.get(), old);
-    if (!drawn)
-        return {};
-    GdiFlush();
-    // DrawIconEx blends onto transparent black: the result is pre-multiplied.
-    GpBitmap* wrapped = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
-                                  &wrapped) != Ok)
-        return {};
-    Image view(wrapped);
-    return RenderInto(view.get(), width, height);
 }
 
 } // namespace
@@ -230,7 +150,7 @@ bool ScaleIntoCache(GpImage* source, ImageLevels& entry, int level, int width, i
 Image DecodeImage(const Bytes& bytes) {
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF)
         return {};
-    StreamPtr stream(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
+    const win::ComPtr<IStream> stream(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
     if (!stream)
         return {};
     GpBitmap* decoded = nullptr;
@@ -251,32 +171,26 @@ Image DecodeImage(const Bytes& bytes) {
 
 PictureDecoder::PictureDecoder() {
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&m_factory))))
-        m_factory = nullptr;
+                                IID_IWICImagingFactory, m_factory.PutVoid())))
+        m_factory.Reset();
 }
 
-PictureDecoder::~PictureDecoder() {
-    if (m_factory)
-        m_factory->Release();
-}
+PictureDecoder::~PictureDecoder() = default;
 
 Image PictureDecoder::Decode(const std::string& path) const {
     if (!m_factory || path.empty())
         return {};
     const std::wstring wide = Widen(path);
-    IWICBitmapDecoder* rawDecoder = nullptr;
+    win::ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(m_factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
-                                                    WICDecodeMetadataCacheOnDemand, &rawDecoder)))
+                                                    WICDecodeMetadataCacheOnDemand, decoder.Put())))
         return {};
-    std::unique_ptr<IWICBitmapDecoder, ComRelease> decoder(rawDecoder);
-    IWICBitmapFrameDecode* rawFrame = nullptr;
-    if (FAILED(decoder->GetFrame(0, &rawFrame)))
+    win::ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.Put())))
         return {};
-    std::unique_ptr<IWICBitmapFrameDecode, ComRelease> frame(rawFrame);
-    IWICFormatConverter* rawConverter = nullptr;
-    if (FAILED(m_factory->CreateFormatConverter(&rawConverter)))
+    win::ComPtr<IWICFormatConverter> converter;
+    if (FAILED(m_factory->CreateFormatConverter(converter.Put())))
         return {};
-    std::unique_ptr<IWICFormatConverter, ComRelease> converter(rawConverter);
     // Straight (not pre-multiplied) BGRA in memory is GDI+'s 32-bit ARGB.
     if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                      nullptr, 0.0, WICBitmapPaletteTypeCustom)))
@@ -291,15 +205,16 @@ Image PictureDecoder::Decode(const std::string& path) const {
                                   &bitmap) != Ok)
         return {};
     Image result(bitmap);
-    Gdiplus::BitmapData data{};
-    Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
-    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok)
-        return {};
-    const HRESULT copied =
-        converter->CopyPixels(nullptr, static_cast<UINT>(data.Stride), static_cast<UINT>(data.Stride) * h,
-                              static_cast<BYTE*>(data.Scan0));
-    GdipBitmapUnlockBits(bitmap, &data);
-    return SUCCEEDED(copied) ? std::move(result) : Image{};
+    {
+        const LockedBits lock(bitmap, 0, 0, static_cast<INT>(w), static_cast<INT>(h), ImageLockModeWrite,
+                              PixelFormat32bppARGB);
+        if (!lock)
+            return {};
+        const UINT stride = static_cast<UINT>(lock.Data().Stride);
+        if (FAILED(converter->CopyPixels(nullptr, stride, stride * h, static_cast<BYTE*>(lock.Data().Scan0))))
+            return {};
+    }
+    return result;
 }
 
 Image LoadImageFile(const std::string& path, const PictureDecoder* decoder) {
@@ -340,10 +255,10 @@ bool ImageCache::LoadWorkingFromShellIcon(const std::string& path) {
     // Large icon handle plus the system image index (0x4100).
     if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SYSICONINDEX))
         return false;
-    IconPtr icon(info.hIcon);
+    const win::Icon icon(info.hIcon);
     if (!icon)
         return false;
-    m_working = IconToImage(icon.get());
+    m_working = IconToBitmap(icon.get());
     return m_working != nullptr;
 }
 
@@ -408,26 +323,10 @@ bool SkinCache::CreateFadeAttributes() {
     return all;
 }
 
-void SkinCache::MakeBackBrush(uint32_t argb) {
-    GpSolidFill* brush = nullptr;
-    m_backBrush.reset();
-    if (GdipCreateSolidFill(argb, &brush) == Ok)
-        m_backBrush.reset(brush);
-}
-
-void SkinCache::MakeClearBrush() {
-    GpSolidFill* brush = nullptr;
-    m_clearBrush.reset();
-    if (GdipCreateSolidFill(0x00FFFFFFu, &brush) == Ok)
-        m_clearBrush.reset(brush);
-}
-
 void SkinCache::FreeAll() {
     m_store.FreeAll();
     for (ImageAttributes& fade : m_fade)
         fade.reset();
-    m_backBrush.reset();
-    m_clearBrush.reset();
 }
 
 // ---- Skin loading ---------------------------------------------------------------------------
@@ -510,8 +409,6 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
     }
 
     skin.CreateFadeAttributes();
-    skin.MakeBackBrush(app.run.BackColorArgb);
-    skin.MakeClearBrush();
 
     // The centre: item 0's picture (the user's), else the logo, at 128 x 128.
     images.FreeEntries(kCentreItem);

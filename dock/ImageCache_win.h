@@ -17,8 +17,7 @@
 #include "dock/Skin.h"
 #include "platform/FileSystem.h"
 #include "platform/GdiPlus_win.h"
-
-struct IWICImagingFactory;
+#include "platform/Handles_win.h"
 
 namespace qor {
 
@@ -84,7 +83,7 @@ public:
     gdip::Image Decode(const std::string& path) const;
 
 private:
-    IWICImagingFactory* m_factory = nullptr; // owned: released by the destructor
+    win::WicFactory m_factory;
 };
 
 // A picture file decoded as a 32-bit ARGB bitmap that no longer needs the file: through
@@ -121,7 +120,8 @@ private:
     PictureDecoder m_decoder;
 };
 
-// The skin pictures (elements 0..32), the fade attributes and the two brushes of the dock.
+// The skin pictures (elements 0..32) and the fade attributes of the dock. (The backdrop and
+// clear fills need no brushes of their own: the canvas fills with the colour it is given.)
 class SkinCache {
 public:
     static constexpr int kElements = kSkinBound + 1;
@@ -137,20 +137,13 @@ public:
     // or for another k.
     gdip::GpImageAttributes* Fade(int k) const;
     bool CreateFadeAttributes();
-    // BackBrush in the backdrop colour; made again when the colour changes.
-    void MakeBackBrush(uint32_t argb);
-    void MakeClearBrush();
-    gdip::GpBrush* BackBrush() const { return m_backBrush.get(); }
-    gdip::GpBrush* ClearBrush() const { return m_clearBrush.get(); }
-    // Every picture, attribute object and brush released.
+    // Every picture and attribute object released.
     void FreeAll();
 
 private:
     gdip::GpGraphics* m_target;
     ImageStore m_store{kElements};
     std::array<gdip::ImageAttributes, kFadeSteps> m_fade;
-    gdip::Brush m_backBrush;
-    gdip::Brush m_clearBrush;
 };
 
 // Reads one skin picture by element name; nothing when it is missing.
@@ -162,13 +155,13 @@ SkinReader ResourceSkinReader(HMODULE module);
 using ItemImageBuilder = std::function<void(int item)>;
 
 // Fills the skin cache (the "BORDER" width becomes CentreBackSize and moves the centre's hover
-// square), creates the fade attributes and both brushes, renders the centre image (item 0's
+// square), creates the fade attributes, renders the centre image (item 0's
 // picture, else "LOGO", at 128 x 128 as level 0 of image 0), then builds the images of items
 // 39..42 and every other item from 1 up. Without a builder an item gets level 1 and level 0 from
 // its picture file.
 void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
                     const ItemImageBuilder& buildItem = {});
-// Frees every rendering of both caches with the attributes and brushes.
+// Frees every rendering of both caches with the attributes.
 void ReleaseImages(SkinCache& skin, ImageCache& images);
 // After SizeLevels(level) changed: the ring backdrop and items 1..64 re-rendered at that size.
 void RebuildSizeLevel(const AppState& app, SkinCache& skin, ImageCache& images, int level);

@@ -2,9 +2,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "icons/ImageFiles.h"
 #include "icons/ImageFiles_win.h"
@@ -26,82 +29,13 @@ constexpr int kMaxIconSide = 1024;
 // load flags the program has always passed.
 constexpr DWORD kIconFormatVersion = 0x30000;
 constexpr UINT kIconLoadFlags = 0x1000;
-// DrawIconEx: image and mask (DI_NORMAL) with the default cursor/icon size rules (DI_COMPAT).
-constexpr UINT kDrawIconFlags = DI_NORMAL | DI_COMPAT;
 // SHGetFileInfoA: the icon handle and the system image index, large size.
 constexpr UINT kShellIconFlags = SHGFI_ICON | SHGFI_SYSICONINDEX;
 
-struct FileDeleter {
-    using pointer = HANDLE;
-    void operator()(HANDLE h) const noexcept {
-        if (h && h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-};
-using FileHandle = std::unique_ptr<void, FileDeleter>;
-
-struct MemoryDcDeleter {
-    using pointer = HDC;
-    void operator()(HDC h) const noexcept {
-        if (h)
-            DeleteDC(h);
-    }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-
-struct BitmapDeleter {
-    using pointer = HBITMAP;
-    void operator()(HBITMAP h) const noexcept {
-        if (h)
-            DeleteObject(h);
-    }
-};
-using GdiBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
-
-// Selects a bitmap into a DC and puts the previous object back on scope exit.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    ~Selection() { Restore(); }
-    void Restore() {
-        if (m_previous && m_previous != HGDI_ERROR)
-            SelectObject(m_dc, m_previous);
-        m_previous = nullptr;
-    }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_previous;
-};
-
-// Pixels of a GDI+ bitmap locked for reading; unlocked when the owner goes.
-class LockedBits {
-public:
-    LockedBits(GpBitmap* bitmap, int width, int height, PixelFormat format) : m_bitmap(bitmap) {
-        const GpRect rect(0, 0, width, height);
-        m_locked = GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, format, &m_data) == Ok;
-    }
-    LockedBits(const LockedBits&) = delete;
-    LockedBits& operator=(const LockedBits&) = delete;
-    ~LockedBits() {
-        if (m_locked)
-            GdipBitmapUnlockBits(m_bitmap, &m_data);
-    }
-    bool Locked() const { return m_locked; }
-    const BitmapData& Data() const { return m_data; }
-
-private:
-    GpBitmap* m_bitmap;
-    BitmapData m_data{};
-    bool m_locked = false;
-};
-
 std::optional<Bytes> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    win::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!win::IsValid(file))
         return std::nullopt;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
@@ -122,9 +56,9 @@ std::optional<Bytes> ReadFileBytes(const std::string& path, std::size_t maxBytes
 }
 
 bool WriteFileBytes(const std::string& path, ByteView bytes) {
-    FileHandle file(
+    win::Handle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    if (!win::IsValid(file))
         return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -134,8 +68,7 @@ bool WriteFileBytes(const std::string& path, ByteView bytes) {
             break;
         done += put;
     }
-    const bool ok = done == bytes.size();
-    file.reset();
+    const bool ok = win::Close(file) && done == bytes.size();
     if (!ok)
         DeleteFileA(path.c_str());
     return ok;
@@ -173,74 +106,87 @@ BOOL CALLBACK CollectGroupName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) noex
     return TRUE;
 }
 
-// The icon drawn into a 32-bit DIB section of width x height, read back as ARGB so that the
-// alpha channel DrawIconEx writes survives (GDI+ takes a DIB section as RGB without alpha).
-gdip::Image AlphaBitmapFromIcon(HICON icon, int width, int height) {
-    if (width < 1 || height < 1 || width > kMaxIconSide || height > kMaxIconSide)
-        return {};
-    MemoryDc dc(CreateCompatibleDC(nullptr));
+// The icon drawn with `flags` (DI_IMAGE or DI_MASK) into a zeroed 32-bit top-down DIB section of
+// width x height: its pixels as BGRA words, row by row. Empty when it cannot be drawn.
+std::vector<uint32_t> DrawIconPixels(HICON icon, int width, int height, UINT flags) {
+    win::MemoryDc dc(CreateCompatibleDC(nullptr));
     if (!dc)
         return {};
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up
+    info.bmiHeader.biHeight = -height; // top-down: rows in the order GDI+ keeps them
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
     void* bits = nullptr;
-    GdiBitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const win::Bitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits)
         return {};
     {
-        Selection selected(dc.get(), dib.get());
-        if (!DrawIconEx(dc.get(), 0, 0, icon, 0, 0, 0, nullptr, kDrawIconFlags))
+        const win::SelectedObject selected(dc.get(), dib.get());
+        if (!selected || !DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, flags))
             return {};
     }
     GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    return std::vector<uint32_t>(first,
+                                 first + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+}
 
+// A pre-multiplied BGRA word as straight alpha: each colour channel times 255 / alpha, rounded.
+uint32_t Unpremultiply(uint32_t pixel) {
+    const uint32_t a = pixel >> 24;
+    if (a == 0)
+        return 0;
+    const auto channel = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+    return (a << 24) | (channel((pixel >> 16) & 0xFF) << 16) | (channel((pixel >> 8) & 0xFF) << 8) |
+           channel(pixel & 0xFF);
+}
+
+// The icon's own size: the colour bitmap's, or half the height of a monochrome icon's mask
+// (which holds the AND and the XOR halves). {0, 0} when unknown.
+std::pair<int, int> IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return {0, 0};
+    // GetIconInfo hands over copies of both bitmaps.
+    const win::Bitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    if (!GetObjectA(colour ? colour.get() : mask.get(), sizeof bm, &bm))
+        return {0, 0};
+    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// A 32-bit ARGB bitmap holding `pixels` (width x height, top-down).
+gdip::Image BitmapFromPixels(const std::vector<uint32_t>& pixels, int width, int height) {
     GpBitmap* raw = nullptr;
-    if (GdipCreateBitmapFromHBITMAP(dib.get(), nullptr, &raw) != Ok || !raw)
+    if (GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &raw) != Ok || !raw)
         return {};
-    gdip::Image fromDib(raw);
-    PixelFormat format = 0;
-    GdipGetImagePixelFormat(fromDib.get(), &format);
-    if (GetPixelFormatSize(format) != 32) {
-        // Not the 32-bit copy expected: read the DIB section's own pixels (bottom-up rows).
-        const INT stride = width * 4;
-        BYTE* top = static_cast<BYTE*>(bits) + static_cast<std::size_t>(height - 1) * stride;
-        GpBitmap* wrap = nullptr;
-        if (GdipCreateBitmapFromScan0(width, height, -stride, PixelFormat32bppARGB, top, &wrap) != Ok)
-            return {};
-        gdip::Image wrapper(wrap);
-        return DrawIntoArgb(wrapper.get(), width, height, width, height);
-    }
-    LockedBits lock(gdip::AsBitmap(fromDib), width, height, format);
-    if (!lock.Locked())
+    gdip::Image bitmap(raw);
+    const gdip::LockedBits lock(raw, 0, 0, width, height, ImageLockModeWrite, PixelFormat32bppARGB);
+    if (!lock)
         return {};
-    GpBitmap* wrap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, lock.Data().Stride, PixelFormat32bppARGB,
-                                  static_cast<BYTE*>(lock.Data().Scan0), &wrap) != Ok)
-        return {};
-    gdip::Image wrapper(wrap);
-    // Drawn while the lock still holds the pixels the wrapper points at.
-    return DrawIntoArgb(wrapper.get(), width, height, width, height);
+    const std::size_t row = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(static_cast<uint8_t*>(lock.Data().Scan0) +
+                        static_cast<std::ptrdiff_t>(y) * lock.Data().Stride,
+                    pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), row);
+    return bitmap;
 }
 
 } // namespace
 
-ResourceModule LoadForResources(const std::string& file) {
+win::Module LoadForResources(const std::string& file) {
     if (file.empty())
         return {};
-    // Image resource data files run no code of the file and resolve nothing; the older mapping
-    // without import resolution comes next, and a plain load only when both fail.
-    if (HMODULE m =
-            LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
-        return ResourceModule(m);
-    if (HMODULE m = LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
-        return ResourceModule(m);
-    return ResourceModule(LoadLibraryA(file.c_str()));
+    // Only ever mapped as data: a library's initialisation, and the libraries it imports, must
+    // never run because the program looked at its icon.
+    for (const DWORD flags :
+         {DWORD{LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE}, DWORD{LOAD_LIBRARY_AS_DATAFILE}})
+        if (HMODULE module = LoadLibraryExA(file.c_str(), nullptr, flags))
+            return win::Module(module);
+    return {};
 }
 
 Bytes LoadResourceBytes(HMODULE module, const std::string& type, const std::string& name) {
@@ -269,7 +215,6 @@ Bytes LoadResourceBytes(HMODULE module, const std::string& type, const std::stri
         const auto* p = static_cast<const uint8_t*>(data);
         bytes.assign(p, p + size);
     }
-    FreeResource(loaded);
     return bytes;
 }
 
@@ -279,47 +224,51 @@ bool IconDataToPng(ByteView image, int width, int height, const std::string& png
     Bytes safe = SafeIconImage(image);
     if (safe.empty())
         return false;
-    IconHandle icon(CreateIconFromResourceEx(safe.data(), static_cast<DWORD>(safe.size()), TRUE,
-                                             kIconFormatVersion, 0, 0, kIconLoadFlags));
+    const win::Icon icon(CreateIconFromResourceEx(safe.data(), static_cast<DWORD>(safe.size()), TRUE,
+                                                  kIconFormatVersion, 0, 0, kIconLoadFlags));
     if (!icon)
         return false;
-    gdip::Image out;
-    if (keepAlpha) {
-        out = AlphaBitmapFromIcon(icon.get(), width, height);
-    } else {
-        GpBitmap* raw = nullptr;
-        if (GdipCreateBitmapFromHICON(icon.get(), &raw) != Ok || !raw)
-            return false;
-        gdip::Image fromIcon(raw);
-        out = DrawIntoArgb(fromIcon.get(), width, height, width, height);
-    }
+    const gdip::Image out = IconToBitmap(icon.get(), width, height, keepAlpha);
     return out && SavePng(out.get(), pngPath) == Ok;
 }
 
-gdip::Image IconToBitmap(HICON icon) {
+gdip::Image IconToBitmap(HICON icon, int width, int height, bool keepAlpha) {
     if (!icon)
         return {};
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info))
+    if (width == 0 || height == 0)
+        std::tie(width, height) = IconSize(icon);
+    if (width < 1 || height < 1 || width > kMaxIconSide || height > kMaxIconSide)
         return {};
-    // GetIconInfo hands over copies of both bitmaps.
-    GdiBitmap color(info.hbmColor), mask(info.hbmMask);
-    BITMAP bm{};
-    if (!GetObjectA(color ? color.get() : mask.get(), sizeof bm, &bm))
+    // Drawn alone, the image of an icon with alpha is blended onto the transparent black of the
+    // fresh bitmap: pre-multiplied pixels. Any other image is copied as it is, alpha bytes 0.
+    std::vector<uint32_t> pixels = DrawIconPixels(icon, width, height, DI_IMAGE);
+    if (pixels.empty())
         return {};
-    if (bm.bmBitsPixel < 32) {
-        GpBitmap* raw = nullptr;
-        if (GdipCreateBitmapFromHICON(icon, &raw) != Ok || !raw)
+    const bool hasAlpha =
+        std::any_of(pixels.begin(), pixels.end(), [](uint32_t p) { return (p >> 24) != 0; });
+    if (hasAlpha && keepAlpha) {
+        std::transform(pixels.begin(), pixels.end(), pixels.begin(), Unpremultiply);
+    } else {
+        // Transparency from the mask: black where the icon shows, white where it does not
+        // (including the pixels an icon would invert on the screen behind it).
+        const std::vector<uint32_t> mask = DrawIconPixels(icon, width, height, DI_MASK);
+        if (mask.size() != pixels.size())
             return {};
-        return gdip::Image(raw);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const uint32_t colour = hasAlpha ? Unpremultiply(pixels[i]) : pixels[i];
+            pixels[i] = (mask[i] & 0xFFFFFFu) == 0 ? 0xFF000000u | (colour & 0xFFFFFFu) : 0;
+        }
     }
-    return AlphaBitmapFromIcon(icon, bm.bmWidth, bm.bmHeight);
+    // A picture with nothing visible is no picture: the caller falls back to another.
+    if (std::none_of(pixels.begin(), pixels.end(), [](uint32_t p) { return (p >> 24) != 0; }))
+        return {};
+    return BitmapFromPixels(pixels, width, height);
 }
 
 int WinIconTools::ExtractResourceIcon(const std::string& file, int index, const std::string& pngPath) {
     if (pngPath.empty())
         return 0;
-    ResourceModule module = LoadForResources(file);
+    const win::Module module = LoadForResources(file);
     if (!module)
         return 0;
     std::optional<std::string> group;
@@ -353,11 +302,8 @@ bool WinIconTools::ExtractShellIcon(const std::string& file, const std::string& 
     SHFILEINFOA info{};
     if (!SHGetFileInfoA(file.c_str(), 0, &info, sizeof info, kShellIconFlags) || !info.hIcon)
         return false;
-    gdip::Image bitmap;
-    {
-        IconHandle icon(info.hIcon);
-        bitmap = IconToBitmap(icon.get());
-    }
+    const win::Icon icon(info.hIcon);
+    const gdip::Image bitmap = IconToBitmap(icon.get());
     return bitmap && SavePng(bitmap.get(), pngPath) == Ok;
 }
 

@@ -40,11 +40,7 @@ public:
 
     bool Flush() override { return win::IsValid(m_file) && FlushFileBuffers(m_file.get()) != 0; }
 
-    bool Close() override {
-        if (!win::IsValid(m_file))
-            return false;
-        return CloseHandle(m_file.release()) != 0;
-    }
+    bool Close() override { return win::Close(m_file); }
 
 private:
     win::Handle m_file;

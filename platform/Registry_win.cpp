@@ -2,38 +2,29 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "platform/Handles_win.h"
 
 namespace qor {
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const noexcept {
-        if (key)
-            RegCloseKey(key);
-    }
-};
-using KeyHandle = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 HKEY RootHandle(uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
 // RegOpenKeyA with an empty sub-key hands back the root itself; closing a predefined key is harmless.
-KeyHandle OpenKey(uint32_t root, const std::string& subKey) {
+win::RegKey OpenKey(uint32_t root, const std::string& subKey) {
     HKEY key = nullptr;
     if (RegOpenKeyA(RootHandle(root), subKey.empty() ? nullptr : subKey.c_str(), &key) != ERROR_SUCCESS)
-        return KeyHandle{};
-    return KeyHandle{key};
+        return win::RegKey{};
+    return win::RegKey{key};
 }
 
 } // namespace
 
 std::optional<RegValue> Win32Registry::Query(uint32_t root, const std::string& subKey,
                                              const std::string& name, std::size_t maxBytes) {
-    KeyHandle key = OpenKey(root, subKey);
+    win::RegKey key = OpenKey(root, subKey);
     if (!key)
         return std::nullopt;
     DWORD type = 0, size = 0;
@@ -57,14 +48,14 @@ std::optional<long> Win32Registry::Set(uint32_t root, const std::string& subKey,
     HKEY raw = nullptr;
     if (RegCreateKeyA(RootHandle(root), subKey.empty() ? nullptr : subKey.c_str(), &raw) != ERROR_SUCCESS)
         return std::nullopt;
-    KeyHandle key{raw};
+    win::RegKey key{raw};
     return static_cast<long>(RegSetValueExA(key.get(), name.c_str(), 0, type,
                                             data.empty() ? nullptr : data.data(),
                                             static_cast<DWORD>(data.size())));
 }
 
 std::optional<long> Win32Registry::Delete(uint32_t root, const std::string& subKey, const std::string& name) {
-    KeyHandle key = OpenKey(root, subKey);
+    win::RegKey key = OpenKey(root, subKey);
     if (!key)
         return std::nullopt;
     return static_cast<long>(RegDeleteValueA(key.get(), name.c_str()));

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Handles_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -21,78 +22,6 @@ namespace {
 
 constexpr DWORD kTextBuffer = 1024;
 constexpr INSTALLSTATE kInstalledLocally = INSTALLSTATE_LOCAL; // 3
-
-// One reference of a COM interface, released when the owner goes.
-template <class T> class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-    ~ComPtr() { Reset(); }
-    void Reset() noexcept {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T* get() const noexcept { return m_p; }
-    T* operator->() const noexcept { return m_p; }
-    explicit operator bool() const noexcept { return m_p != nullptr; }
-    // For the out-parameter of CoCreateInstance, QueryInterface and the like.
-    T** Put() noexcept {
-        Reset();
-        return &m_p;
-    }
-    void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
-
-private:
-    T* m_p = nullptr;
-};
-
-// COM for the calling thread for the length of one call. The GUI thread normally has COM (OLE)
-// already; CoInitializeEx then only counts a reference, and a thread in another apartment
-// mode keeps its mode (RPC_E_CHANGED_MODE: COM is usable, nothing to undo).
-class ComScope {
-public:
-    ComScope() noexcept {
-        const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        m_owned = SUCCEEDED(hr);
-        m_usable = m_owned || hr == RPC_E_CHANGED_MODE;
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() {
-        if (m_owned)
-            CoUninitialize();
-    }
-    bool Usable() const noexcept { return m_usable; }
-
-private:
-    bool m_owned = false;
-    bool m_usable = false;
-};
-
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text)
-        : m_b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(m_b); }
-    BSTR get() const noexcept { return m_b; }
-
-private:
-    BSTR m_b;
-};
-
-class Variant {
-public:
-    Variant() noexcept { VariantInit(&v); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    ~Variant() { VariantClear(&v); }
-    VARIANT v;
-};
 
 std::wstring Widen(const std::string& text) {
     if (text.empty())
@@ -150,11 +79,11 @@ std::optional<ShellLinkInfo> ReadInternetShortcut(const std::string& path) {
 std::optional<ShellLinkInfo> ReadWithShellLink(const std::string& path) {
     if (EndsWithUrl(path))
         return ReadInternetShortcut(path);
-    ComPtr<IShellLinkA> link;
+    win::ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.PutVoid())))
         return std::nullopt;
-    ComPtr<IPersistFile> file;
+    win::ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
         return std::nullopt;
     const std::wstring wide = Widen(path);
@@ -194,7 +123,7 @@ std::string GetTextProperty(IDispatch* object, const wchar_t* name) {
     if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
         return {};
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    Variant result;
+    win::Variant result;
     if (FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result.v,
                               nullptr, nullptr)))
         return {};
@@ -208,7 +137,7 @@ std::optional<ShellLinkInfo> ReadWithScriptHost(const std::string& path) {
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(L"WScript.Shell", &clsid)))
         return std::nullopt;
-    ComPtr<IDispatch> shell;
+    win::ComPtr<IDispatch> shell;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                 shell.PutVoid())))
         return std::nullopt;
@@ -216,12 +145,13 @@ std::optional<ShellLinkInfo> ReadWithScriptHost(const std::string& path) {
     DISPID id = 0;
     if (FAILED(shell->GetIDsOfNames(IID_NULL, method, 1, LOCALE_USER_DEFAULT, &id)))
         return std::nullopt;
-    Bstr argument(Widen(path));
-    Variant arg;
+    const std::wstring widePath = Widen(path);
+    const win::Bstr argument(widePath.data(), static_cast<UINT>(widePath.size()));
+    win::Variant arg;
     arg.v.vt = VT_BSTR;
     arg.v.bstrVal = argument.get();
     DISPPARAMS params = {&arg.v, nullptr, 1, 0};
-    Variant result;
+    win::Variant result;
     const HRESULT hr = shell->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result.v,
                                      nullptr, nullptr);
     arg.v.vt = VT_EMPTY; // the string belongs to `argument`
@@ -255,7 +185,7 @@ std::string WinShell::ResolveInstallerShortcut(const std::string& linkPath) {
 }
 
 std::optional<ShellLinkInfo> WinShell::ReadShellLink(const std::string& linkPath, LinkWay way) {
-    ComScope com;
+    const win::ComScope com;
     if (!com.Usable())
         return std::nullopt;
     return way == LinkWay::ShellLink ? ReadWithShellLink(linkPath) : ReadWithScriptHost(linkPath);

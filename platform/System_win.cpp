@@ -4,8 +4,6 @@
 
 #include <shlobj.h>
 
-#include <memory>
-
 #include "platform/Handles_win.h"
 
 namespace qor {
@@ -24,11 +22,6 @@ std::string UpToNul(const char* buffer, std::size_t size) {
         ++n;
     return std::string(buffer, n);
 }
-
-// Item ID lists from the shell are freed with the task allocator.
-struct PidlDeleter {
-    void operator()(ITEMIDLIST* p) const noexcept { CoTaskMemFree(p); }
-};
 
 constexpr DWORD kEnvironmentBuffer = 1024;
 constexpr std::size_t kSpecialFolderBuffer = 512;
@@ -52,7 +45,8 @@ std::string WinSystem::GetSpecialFolder(int csidl) {
     ITEMIDLIST* raw = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &raw)) || !raw)
         return {};
-    const std::unique_ptr<ITEMIDLIST, PidlDeleter> pidl(raw);
+    // Item ID lists from the shell are freed with the task allocator.
+    const win::CoTaskMem<ITEMIDLIST> pidl(raw);
     // SHGetPathFromIDListA writes at most MAX_PATH characters; the larger buffer is headroom.
     char buffer[kSpecialFolderBuffer] = {};
     if (!SHGetPathFromIDListA(pidl.get(), buffer))

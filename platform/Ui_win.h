@@ -12,7 +12,6 @@ constexpr const char* kAppTitle = "QOR Desktop";
 
 class WinUi final : public IUi {
 public:
-    explicit WinUi(HINSTANCE instance) : m_instance(instance) {}
     // The window that owns the file dialogs (the dock, once it exists).
     void SetOwner(HWND owner) { m_owner = owner; }
 
@@ -21,7 +20,6 @@ public:
     void SetBusy(bool busy) override;
 
 private:
-    HINSTANCE m_instance; // kept for dialogs built from the program's resources
     HWND m_owner = nullptr;
     int m_busyDepth = 0;
     HCURSOR m_cursorBeforeBusy = nullptr;

@@ -14,15 +14,16 @@ bool FrmSubMenu::Load(HINSTANCE instance) {
                     s.WorkArea.top, s.ScreenWidth, s.ScreenHeight, nullptr, nullptr, instance, this);
     if (!m_hwnd)
         return false;
-    m_canvas.Create(s.ScreenWidth, s.ScreenHeight);
-    m_canvas.InitBlend();
+    m_canvas = DockCanvas::Create(nullptr, s.ScreenWidth, s.ScreenHeight);
+    if (m_canvas)
+        m_canvas->SetPresenter([this](const CanvasFrame& frame) { PresentLayered(m_hwnd, frame); });
     return true;
 }
 
 void FrmSubMenu::Unload() noexcept {
     if (!m_hwnd)
         return;
-    m_canvas.Release();
+    m_canvas.reset();
     DestroyWindow(m_hwnd);
 }
 

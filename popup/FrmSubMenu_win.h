@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <memory>
 
-#include "platform/LayeredSurface_win.h"
+#include "dock/DockCanvas_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -23,13 +23,15 @@ public:
     FrmSubMenu& operator=(const FrmSubMenu&) = delete;
     ~FrmSubMenu() { Unload(); }
 
-    // Creates the hidden layered window over the work area and its canvas.
+    // Creates the hidden layered window over the work area and its canvas (the same kind of
+    // off-screen canvas as the dock's).
     bool Load(HINSTANCE instance);
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
     HWND Hwnd() const { return m_hwnd; }
-    win::LayeredSurface& Canvas() { return m_canvas; }
+    // The canvas; null before Load and after Unload.
+    DockCanvas* Canvas() const { return m_canvas.get(); }
 
 private:
     template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);
@@ -40,7 +42,7 @@ private:
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
-    win::LayeredSurface m_canvas;
+    std::unique_ptr<DockCanvas> m_canvas;
 };
 
 } // namespace qor

@@ -7,7 +7,6 @@ namespace qor {
 bool FrmTray::Load(HINSTANCE instance, HICON icon) {
     if (m_hwnd)
         return true;
-    m_icon = icon;
     if (!win::RegisterWindowClass<FrmTray>(instance, kClassName, icon))
         return false;
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,

@@ -22,14 +22,13 @@ public:
     FrmTray& operator=(const FrmTray&) = delete;
     ~FrmTray() { Unload(); }
 
-    // Creates the hidden window with the program icon, then Form_Load's set-up.
+    // Creates the hidden window with the program icon, then adds the tray icon and the hot keys.
     bool Load(HINSTANCE instance, HICON icon);
-    // Form_Unload: removes the icon and the hot keys, then destroys the window.
+    // Removes the tray icon and the hot keys, then destroys the window.
     void Unload() noexcept;
     bool Loaded() const { return m_hwnd != nullptr; }
 
     HWND Hwnd() const { return m_hwnd; }
-    HICON Icon() const { return m_icon; }
     // The number Windows gave the "TaskbarCreated" message (0 until loaded).
     UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
 
@@ -47,7 +46,6 @@ private:
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
-    HICON m_icon = nullptr; // a shared resource icon (LoadIcon): never destroyed
     UINT m_taskbarCreated = 0;
 };
 

@@ -140,11 +140,11 @@ void Measure(GpGraphics* target, int side, int repeats, const std::string& given
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     const bool ole = argc > 2 && std::string(argv[2]) == "ole";
-    if (ole && FAILED(OleInitialize(nullptr)))
+    win::OleSession oleSession;
+    if (ole && !oleSession.Start())
         std::printf("OleInitialize failed\n");
     std::printf("COM: %s\n", ole ? "single-threaded apartment (OleInitialize)" : "multi-threaded apartment");
-    if (!ole)
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const win::ComScope com(ole ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
     Session gdiplus;
     if (gdiplus.Start() != 0) {
         std::printf("GDI+ did not start\n");
@@ -164,9 +164,5 @@ int main(int argc, char** argv) {
             Measure(canvas->Graphics(), 0, repeats, argv[i]);
     }
     gdiplus.Stop();
-    if (ole)
-        OleUninitialize();
-    else
-        CoUninitialize();
     return 0;
 }

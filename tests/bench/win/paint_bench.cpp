@@ -48,14 +48,13 @@ std::string SourceDir() {
 }
 
 std::optional<Bytes> ReadWholeFile(const std::string& path) {
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const win::Handle file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!win::IsValid(file))
         return std::nullopt;
-    Bytes bytes(GetFileSize(file, nullptr));
+    Bytes bytes(GetFileSize(file.get(), nullptr));
     DWORD read = 0;
-    const BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
+    const BOOL ok = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     if (!ok || read != bytes.size())
         return std::nullopt;
     return bytes;

@@ -28,6 +28,26 @@ TEST(SingleInstanceWin, SecondHolderOfTheNameIsRefusedUntilTheFirstEnds) {
     EXPECT_EQ(SingleInstanceMutexName("dom\\user").find('\\', 6), std::string::npos);
 }
 
+TEST(SingleInstanceWin, AMutexThisUserMayNotOpenMeansAnotherInstanceRuns) {
+    // An instance running elevated creates the mutex with a security descriptor that an ordinary
+    // process may not open: CreateMutex then fails with ERROR_ACCESS_DENIED. An empty access list
+    // refuses everyone, which gives the same answer here.
+    const std::string name = SingleInstanceMutexName("denied" + std::to_string(GetCurrentProcessId()));
+    SECURITY_DESCRIPTOR descriptor{};
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    alignas(ACL) BYTE aclBytes[64] = {};
+    auto* emptyAcl = reinterpret_cast<ACL*>(aclBytes);
+    ASSERT_TRUE(InitializeAcl(emptyAcl, sizeof aclBytes, ACL_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, emptyAcl, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const win::Handle elevated(CreateMutexA(&attributes, FALSE, name.c_str()));
+    ASSERT_TRUE(elevated);
+
+    const win::NamedMutex second(name.c_str());
+    EXPECT_TRUE(second.AlreadyExists());
+    EXPECT_FALSE(second.Acquired());
+}
+
 TEST(ShutdownPrivilegeWin, EnablesTheShutdownPrivilegeOfTheProcess) {
     ASSERT_TRUE(EnableShutdownPrivilege(19, true));
     HANDLE raw = nullptr;

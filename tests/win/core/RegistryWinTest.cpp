@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/Registry.h"
+#include "platform/Handles_win.h"
 #include "platform/Registry_win.h"
 
 namespace qor {
@@ -21,8 +22,8 @@ TEST_F(RegistryWin, TextRoundTripsWithoutATerminator) {
     EXPECT_EQ(WriteRegistryValue(reg, kTestKey, "Name", "value 1", 1), 0);
     char buffer[64] = {};
     DWORD size = sizeof(buffer), type = 0;
-    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\QOR Desktop Tests\\Registry", "Name", RRF_RT_ANY, &type,
-                           buffer, &size),
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\QOR Desktop Tests\\Registry", "Name", RRF_RT_ANY,
+                           &type, buffer, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(ReadRegistryText(reg, kTestKey, "Name"), "value 1");
@@ -61,11 +62,11 @@ TEST_F(RegistryWin, DefaultValuesAndMissingKeys) {
 
 TEST_F(RegistryWin, ZeroFollowedByBlanksIsAFirstRunMarker) {
     // Stored by hand with its terminator, as an installer would.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\QOR Desktop Tests\\Registry", &key), ERROR_SUCCESS);
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\QOR Desktop Tests\\Registry", &raw), ERROR_SUCCESS);
+    const win::RegKey key(raw);
     const char text[] = "0   ";
-    RegSetValueExA(key, "FirstRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof(text));
-    RegCloseKey(key);
+    RegSetValueExA(key.get(), "FirstRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof(text));
     EXPECT_EQ(ReadRegistryText(reg, kTestKey, "FirstRun"), "0");
 }
 

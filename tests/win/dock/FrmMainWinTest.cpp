@@ -182,14 +182,16 @@ TEST_F(WindowsWin, TrayIsAHiddenTopLevelWindowAndThePopupAHiddenLayeredOne) {
     ASSERT_TRUE(popup.Load(instance));
     EXPECT_FALSE(IsWindowVisible(popup.Hwnd()));
     EXPECT_NE(GetWindowLongPtrA(popup.Hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
-    EXPECT_EQ(popup.Canvas().Width(), 400);
-    EXPECT_EQ(popup.Canvas().Height(), 300);
+    ASSERT_NE(popup.Canvas(), nullptr);
+    EXPECT_EQ(popup.Canvas()->Width(), 400);
+    EXPECT_EQ(popup.Canvas()->Height(), 300);
 
     const HWND trayHwnd = tray.Hwnd(), popupHwnd = popup.Hwnd();
     tray.Unload();
     popup.Unload();
     EXPECT_FALSE(IsWindow(trayHwnd));
     EXPECT_FALSE(IsWindow(popupHwnd));
+    EXPECT_EQ(popup.Canvas(), nullptr);
 }
 
 } // namespace

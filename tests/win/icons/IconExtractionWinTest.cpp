@@ -15,6 +15,7 @@
 #include "icons/ImageFiles.h"
 #include "icons/ImageFiles_win.h"
 #include "platform/GdiPlus_win.h"
+#include "platform/Handles_win.h"
 #include "unit/icons/IconBytes.h"
 
 namespace qor {
@@ -95,6 +96,20 @@ ByteVec MakePicture(const std::string& path, int width, int height, int encoderI
     return ReadAll(path);
 }
 
+// A 32-bit icon image whose pixels are all `pixel` (ARGB) and whose mask makes the leftmost
+// `clearColumns` columns transparent: an icon of the kind that carries its transparency in the
+// mask only when `pixel` has no alpha.
+ByteVec MaskedImage(int side, uint32_t pixel, int clearColumns) {
+    ByteVec b = test::BitmapImage(side, side, 32, pixel);
+    const int maskStride = ((side + 31) / 32) * 4;
+    const std::size_t maskAt = b.size() - static_cast<std::size_t>(maskStride * side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < clearColumns; ++x)
+            b[maskAt + static_cast<std::size_t>(y * maskStride + x / 8)] |=
+                static_cast<uint8_t>(0x80 >> (x % 8));
+    return b;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Version resources
 
@@ -153,11 +168,16 @@ struct Resource {
     ByteVec data;
 };
 
-// A copy of this test program with the given resources added.
-bool MakeExecutable(const std::string& path, const std::vector<Resource>& resources) {
+std::string TestProgramPath() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (!CopyFileA(self, path.c_str(), FALSE))
+    return self;
+}
+
+// A copy of `source` (by default this test program) with the given resources added.
+bool MakeExecutable(const std::string& path, const std::vector<Resource>& resources,
+                    const std::string& source = TestProgramPath()) {
+    if (!CopyFileA(source.c_str(), path.c_str(), FALSE))
         return false;
     if (resources.empty())
         return true;
@@ -211,12 +231,11 @@ protected:
     }
     static void TearDownTestSuite() {
         WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((Folder() + "*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
+        const win::FindHandle find(FindFirstFileA((Folder() + "*").c_str(), &found));
+        if (find.get() != INVALID_HANDLE_VALUE) {
             do {
                 DeleteFileA((Folder() + found.cFileName).c_str());
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
+            } while (FindNextFileA(find.get(), &found));
         }
         RemoveDirectoryA(Folder().c_str());
         Session().Stop();
@@ -495,7 +514,7 @@ TEST_F(IconExtractionWin, IconDataWithAndWithoutAlpha) {
 
 TEST_F(IconExtractionWin, IconHandleBecomesAnArgbBitmap) {
     ByteVec image = test::BitmapImage(32, 32, 32, 0x80FF0000u);
-    IconHandle icon(
+    const win::Icon icon(
         CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x30000, 0, 0, 0));
     ASSERT_TRUE(icon);
     gdip::Image bitmap = IconToBitmap(icon.get());
@@ -521,7 +540,7 @@ TEST_F(IconExtractionWin, ShellIconOfAnExistingFile) {
 }
 
 TEST_F(IconExtractionWin, ResourceBytesByNumberAndName) {
-    ResourceModule module = LoadForResources(Program());
+    const win::Module module = LoadForResources(Program());
     ASSERT_TRUE(module);
     EXPECT_EQ(LoadResourceBytes(module.get(), "3", "14"), Png256());
     EXPECT_EQ(LoadResourceBytes(module.get(), "14", "152").size(), 6u + 2 * 14);
@@ -529,6 +548,108 @@ TEST_F(IconExtractionWin, ResourceBytesByNumberAndName) {
     EXPECT_TRUE(LoadResourceBytes(module.get(), "99999", "1").empty());
     EXPECT_TRUE(LoadResourceBytes(nullptr, "3", "14").empty());
     EXPECT_FALSE(LoadForResources(Folder() + "no such file.dll"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transparency of icon images
+
+TEST_F(IconExtractionWin, IconWithoutAlphaIsDrawnThroughItsMask) {
+    // 32-bit red pixels that carry no alpha at all; the mask clears the left half.
+    const ByteVec image = MaskedImage(32, 0x00FF0000u, 16);
+    const std::string out = Out("mask-only.png");
+    ASSERT_TRUE(IconDataToPng(image, 32, 32, out, true));
+    const Picture p = LoadPicture(out);
+    ASSERT_TRUE(p.loaded);
+    for (UINT y : {0u, 15u, 31u}) {
+        EXPECT_EQ(Picture::Alpha(p.At(4, y)), 0) << y;
+        EXPECT_EQ(p.At(24, y), 0xFFFF0000u) << y;
+    }
+    // The same image in an icon file.
+    const std::string ico = Folder() + "mask-only.ico";
+    WriteAll(ico, test::IconFile({{32, 32, 32, image}}));
+    const std::string fromFile = Out("mask-only-file.png");
+    ASSERT_EQ(tools.ConvertIconFile(ico, fromFile), 1);
+    EXPECT_EQ(LoadPicture(fromFile).At(24, 8), 0xFFFF0000u);
+
+    // Nothing visible at all: no picture, so the caller falls back to another one.
+    const std::string invisible = Out("invisible.png");
+    EXPECT_FALSE(IconDataToPng(MaskedImage(32, 0x00FF0000u, 32), 32, 32, invisible, true));
+    EXPECT_FALSE(Exists(invisible));
+}
+
+TEST_F(IconExtractionWin, HalfTransparentPixelsKeepTheirColour) {
+    // Drawing an icon gives pre-multiplied pixels; the PNG holds them straight again.
+    const std::string red = Out("half-red.png");
+    ASSERT_TRUE(IconDataToPng(test::BitmapImage(32, 32, 32, 0x80FF0000u), 32, 32, red, true));
+    EXPECT_EQ(LoadPicture(red).At(8, 8), 0x80FF0000u);
+
+    const std::string mixed = Out("mixed.png");
+    ASSERT_TRUE(IconDataToPng(test::BitmapImage(32, 32, 32, 0xC0336699u), 32, 32, mixed, true));
+    const ARGB m = LoadPicture(mixed).At(20, 20);
+    EXPECT_EQ(m >> 24, 0xC0u);
+    EXPECT_NEAR(static_cast<int>((m >> 16) & 0xFF), 0x33, 1);
+    EXPECT_NEAR(static_cast<int>((m >> 8) & 0xFF), 0x66, 1);
+    EXPECT_NEAR(static_cast<int>(m & 0xFF), 0x99, 1);
+
+    // An icon handle converted to a bitmap, as the shell's icons are.
+    ByteVec image = test::BitmapImage(32, 32, 32, 0x80FF0000u);
+    const win::Icon icon(
+        CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x30000, 0, 0, 0));
+    ASSERT_TRUE(icon);
+    gdip::Image bitmap = IconToBitmap(icon.get());
+    ASSERT_TRUE(bitmap);
+    ARGB pixel = 0;
+    GdipBitmapGetPixel(gdip::AsBitmap(bitmap), 30, 2, &pixel);
+    EXPECT_EQ(pixel, 0x80FF0000u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading icons runs nothing of the file
+
+TEST_F(IconExtractionWin, ReadingTheIconsOfALibraryNeverRunsIt) {
+    // The marker library creates QOR_MARKER_FILE when its DllMain runs.
+    const std::string built =
+        TestProgramPath().substr(0, TestProgramPath().find_last_of('\\') + 1) + "qor_marker_library.dll";
+    ASSERT_TRUE(Exists(built)) << built;
+    const std::string marker = Folder() + "dllmain-ran.txt";
+    ASSERT_TRUE(SetEnvironmentVariableA("QOR_MARKER_FILE", marker.c_str()));
+    const std::vector<Resource> icon = {{3, 5, test::BitmapImage(32, 32, 32, 0xFF00FF00u)},
+                                        {14, 1, test::IconGroup({{32, 32, 32, 5}})}};
+    const std::string library = Folder() + "marker.dll";
+    ASSERT_TRUE(MakeExecutable(library, icon, built));
+
+    const std::string out = Out("marker.png");
+    EXPECT_EQ(tools.ExtractResourceIcon(library, 0, out), 1);
+    EXPECT_EQ(LoadPicture(out).At(16, 16), 0xFF00FF00u);
+    {
+        const win::Module module = LoadForResources(library);
+        ASSERT_TRUE(module);
+        // A data-file mapping, marked as such in the low bits of its handle; not a loaded library.
+        EXPECT_NE(reinterpret_cast<uintptr_t>(module.get()) & 3u, 0u);
+    }
+    EXPECT_FALSE(Exists(marker));
+
+    // A path of 260 characters is refused by both data-file mappings under Wine, while a library
+    // load still accepts it: such a file has no usable icon, and is not loaded at all.
+    std::string folder = Folder() + std::string(240 - Folder().size(), 'd') + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string longPath = folder + std::string(260 - folder.size() - 4, 'm') + ".dll";
+    ASSERT_EQ(longPath.size(), 260u);
+    ASSERT_TRUE(MakeExecutable(longPath, icon, built));
+    const std::string longOut = Out("marker-long.png");
+    EXPECT_EQ(tools.ExtractResourceIcon(longPath, 0, longOut), 0);
+    EXPECT_FALSE(LoadForResources(longPath));
+    EXPECT_FALSE(Exists(marker));
+
+    // The control: the same library loaded to run, as a plain load would, does run its DllMain.
+    {
+        const win::Module running(LoadLibraryA(longPath.c_str()));
+        ASSERT_TRUE(running);
+        EXPECT_TRUE(Exists(marker));
+    }
+    SetEnvironmentVariableA("QOR_MARKER_FILE", nullptr);
+    DeleteFileA(longPath.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace

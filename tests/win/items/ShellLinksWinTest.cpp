@@ -17,6 +17,7 @@
 #include "items/Catalogue.h"
 #include "items/ShellLinks.h"
 #include "platform/FileSystem_win.h"
+#include "platform/Handles_win.h"
 #include "platform/Registry_win.h"
 #include "platform/Shell_win.h"
 #include "platform/System_win.h"
@@ -32,9 +33,9 @@ struct Link {
 
 // Writes a .lnk with IShellLinkA + IPersistFile, the way the shell makes them.
 bool MakeLink(const std::string& path, const Link& l) {
-    IShellLinkA* link = nullptr;
+    win::ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
+                                link.PutVoid())))
         return false;
     link->SetPath(l.target.c_str());
     if (!l.arguments.empty())
@@ -46,25 +47,20 @@ bool MakeLink(const std::string& path, const Link& l) {
     if (!l.description.empty())
         link->SetDescription(l.description.c_str());
     link->SetShowCmd(l.show);
-    IPersistFile* file = nullptr;
-    bool ok = false;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        ok = SUCCEEDED(file->Save(wide, TRUE));
-        file->Release();
-    }
-    link->Release();
-    return ok;
+    win::ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
+        return false;
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    return SUCCEEDED(file->Save(wide, TRUE));
 }
 
 void WriteText(const std::string& path, const std::string& text) {
-    HANDLE h =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    const win::Handle h(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(win::IsValid(h)) << path;
     DWORD written = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool RunningOnWine() {
@@ -79,10 +75,9 @@ struct ShellWin : ::testing::Test {
     WinShell shell;
     AppState app;
     std::string folder;
-    bool comOwned = false;
+    win::ComScope com;
 
     void SetUp() override {
-        comOwned = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         app.sys.fs = &fs;
         app.sys.sys = &sys;
         app.sys.reg = &reg;
@@ -101,10 +96,6 @@ struct ShellWin : ::testing::Test {
         folder = sys.GetTempFolder() + "QorLinkTest\\";
         CreateDirectoryA(folder.c_str(), nullptr);
         CreateDirectoryA(p.IconCacheFolder.c_str(), nullptr);
-    }
-    void TearDown() override {
-        if (comOwned)
-            CoUninitialize();
     }
     std::string Notepad() const { return app.paths.SystemFolder + "notepad.exe"; }
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/Text.h"
+#include "platform/Handles_win.h"
 #include "platform/System_win.h"
 
 namespace qor {
@@ -95,9 +96,8 @@ TEST(SystemWin, WorkAreaIsTheScreenLessAnyTaskbar) {
     EXPECT_GE(work.Height() * 5, screenHeight * 4);
     EXPECT_TRUE(work.Width() == screenWidth || work.Height() == screenHeight);
 
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const win::WindowDc screen(nullptr);
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     EXPECT_EQ(info.twipsPerPixelX, 1440 / dpi);
     EXPECT_GT(info.twipsPerPixelY, 0);
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/Handles_win.h"
+
 namespace qor::test {
 
 class WinTestFolder {
@@ -28,8 +30,8 @@ public:
 private:
     static void RemoveTree(const std::string& folder) {
         WIN32_FIND_DATAA data{};
-        const HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
+        const win::FindHandle find(FindFirstFileA((folder + "*").c_str(), &data));
+        if (find.get() != INVALID_HANDLE_VALUE) {
             do {
                 const std::string name = data.cFileName;
                 if (name == "." || name == "..")
@@ -41,8 +43,7 @@ private:
                     RemoveTree(path + "\\");
                 else
                     DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &data));
-            FindClose(find);
+            } while (FindNextFileA(find.get(), &data));
         }
         RemoveDirectoryA(folder.c_str());
     }

@@ -109,7 +109,7 @@ constexpr DriveRow kDriveRows[] = {
 // which matches no row: the title and picture are then left as they are.
 bool ChooseDrive(AppState& app, const std::string& root, std::string& title, std::string& icon) {
     const int type = app.sys.shell ? app.sys.shell->DriveType(root) : drive::Unknown;
-    const std::string letter = "(" + root.substr(0, 2) + ")";
+    const std::string letter = std::string("(").append(root, 0, 2).append(")");
     if (type == drive::NoRootDir)
         return false;
     if (type == drive::Removable && (root == "A:\\" || root == "B:\\")) {

@@ -355,6 +355,11 @@ bool ReadBackup(AppState& app, const std::string& path) {
     std::optional<BackupImage> image = ParseBackup(all, paths.SysIconsFolder);
     if (!image)
         return fail();
+    if (image->rule.older && app.sys.trace && app.sys.trace->Enabled()) {
+        const std::string& own = image->rule.ownFolder;
+        app.sys.trace->Line("ReadBackup: the layout of an older build, whose own pictures were in " +
+                            (own.empty() ? std::string("none of the folders named") : own));
+    }
 
     // The backup as a store of its own.
     Store scratch;

@@ -468,9 +468,14 @@ TEST(ReadBackup, BackupsOfOlderBuildsAreStillRead) {
         s.Groups[8].Members[3] = 202;
         s.Groups[8].Count = 3;
         Victim v;
+        test::RecordingTrace trace;
+        v.app.sys.trace = &trace;
         v.fs.AddFile(kBackup,
                      CraftedBackup(s, Cat({Picture("chess"), Picture("old game"), Picture("tool"), End()})));
         ASSERT_TRUE(ReadBackup(v.app, kBackup)) << writer;
+        ASSERT_EQ(trace.lines.size(), 2u) << writer; // the layout, then the menu saved
+        EXPECT_EQ(trace.lines[0],
+                  "ReadBackup: the layout of an older build, whose own pictures were in " + writer);
         EXPECT_EQ(v.app.store.Items[8].IconPath.Peek(), kSys + "Group.png") << writer;
         const std::pair<int, const char*> carried[] = {{200, "chess"}, {201, "old game"}, {202, "tool"}};
         for (const auto& [item, bytes] : carried) {

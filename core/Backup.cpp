@@ -109,7 +109,8 @@ bool ConfirmReplace(AppState& app, const std::string& target) {
     return true;
 }
 
-constexpr std::string_view kShippedFolder = "\\sysicons\\";
+// The folder of shipped pictures, as the end of the folder part of a path (any letter case).
+constexpr std::string_view kShippedFolder = "\\SysIcons";
 // A backup names at most this many SysIcons folders worth trying as an older build's own.
 constexpr std::size_t kMaxOlderFolders = 8;
 
@@ -123,13 +124,20 @@ bool IsPlainFileName(std::string_view name) {
            name.find_first_of("\\/:") == std::string_view::npos;
 }
 
-// The name of a shipped picture (the text after the last "\SysIcons\"), or empty text.
+// The length of the folder part of a shipped picture's path ("...\SysIcons\"), or 0.
+std::size_t ShippedFolderLength(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string_view::npos || !EndsWithNoCase(path.substr(0, slash), kShippedFolder))
+        return 0;
+    return slash + 1;
+}
+
+// The name of a shipped picture (the text after its last "\SysIcons\"), or empty text.
 std::string ShippedPictureName(const std::string& path) {
-    const std::size_t at = Lower(path).rfind(kShippedFolder);
-    if (at == std::string::npos)
+    const std::size_t folder = ShippedFolderLength(path);
+    if (folder == 0 || !IsPlainFileName(std::string_view(path).substr(folder)))
         return {};
-    const std::string name = path.substr(at + kShippedFolder.size());
-    return IsPlainFileName(name) ? name : std::string();
+    return path.substr(folder);
 }
 
 // A file directly inside `folder` (compared without regard to case).
@@ -247,10 +255,10 @@ std::optional<BackupImage> ParseBackup(ByteSpan bytes, const std::string& sysIco
         const DockItem& item = image.menu.items[static_cast<std::size_t>(i)];
         for (const FixedText<255>* field : {&item.IconPath, &item.LargeIconPath}) {
             paths.push_back(field->Peek());
-            const std::size_t at = Lower(paths.back()).rfind(kShippedFolder);
-            if (at == std::string::npos || folders.size() > kMaxOlderFolders)
+            const std::size_t length = ShippedFolderLength(paths.back());
+            if (length == 0 || folders.size() > kMaxOlderFolders)
                 continue;
-            std::string folder = paths.back().substr(0, at + kShippedFolder.size());
+            std::string folder = paths.back().substr(0, length);
             if (std::find(folders.begin(), folders.end(), folder) == folders.end())
                 folders.push_back(std::move(folder));
         }

@@ -384,8 +384,8 @@ TEST(ReadBackup, PicturesOfItemsZeroToThreeStay) {
 
 TEST(ReadBackup, PicturesOfItemsZeroToThreeNameOnlyThisMachinesCacheOrShippedPictures) {
     // The backup carries no picture for these items, so it may only name one that is here: a
-    // path outside the icon cache that is no shipped picture is dropped, and no later "Reset
-    // Default Icon" can delete the file it names.
+    // path outside the icon cache that is no shipped picture is dropped, and the dock never goes
+    // to read a picture elsewhere (from a network share, say) because of a restored file.
     Victim v;
     Store s = CraftedStore();
     s.Items[1].LargeIconPath = "C:\\Windows\\system32\\important.dll";

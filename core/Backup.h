@@ -83,7 +83,7 @@ bool IsCachePictureName(const std::string& path, const std::string& cacheFolder)
 // The path a restored item keeps for a picture its backup does not carry: a shipped picture of
 // any install becomes this install's picture of that name; for items 0..3, whose pictures are
 // never carried, a file directly in this machine's icon cache stays; anything else is dropped
-// (the icon recheck after a restore then makes a new picture).
+// (for items from 4 up, the icon recheck after a restore then makes a new picture).
 std::string KeptPicturePath(const std::string& storedPath, int item, const Paths& paths);
 
 // Writes a shortcuts-and-icons backup of the store; false (after its message) on failure.

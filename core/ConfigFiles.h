@@ -9,6 +9,7 @@
 namespace qor {
 
 struct AppState;
+struct DockItem;
 struct Store;
 
 // Forms every folder and file name and creates the data folders when missing.
@@ -17,6 +18,10 @@ bool SaveSettings(AppState& app);
 bool LoadSettings(AppState& app);
 bool SaveMenu(AppState& app);
 bool LoadMenu(AppState& app);
+// Puts one stored item record into the store as LoadMenu does: items 0..64 and 129..1024 are
+// taken whole (items 0..36 stored free become blank shortcuts); the built-in items 65..128
+// take only their chosen picture.
+void TakeStoredItem(Store& store, int index, const DockItem& stored);
 // Deletes the stored user data: with `all` the settings files too; always the menu files and
 // every cached "*.png".
 void DeleteStoredData(AppState& app, bool all);

@@ -109,7 +109,7 @@ constexpr DriveRow kDriveRows[] = {
 // which matches no row: the title and picture are then left as they are.
 bool ChooseDrive(AppState& app, const std::string& root, std::string& title, std::string& icon) {
     const int type = app.sys.shell ? app.sys.shell->DriveType(root) : drive::Unknown;
-    const std::string letter = "(" + root.substr(0, 2) + ")";
+    const std::string letter = std::string("(").append(root, 0, 2).append(")");
     if (type == drive::NoRootDir)
         return false;
     if (type == drive::Removable && (root == "A:\\" || root == "B:\\")) {
@@ -152,17 +152,17 @@ const SpecialFolderRow kSpecialFolderRows[] = {
     {&Paths::SystemFolder, "System Directory", "Directory.png"},
 };
 
-// A folder's own name: the given path without trailing backslashes; a shortcut to the folder
-// loses its ".lnk".
-std::string FolderTitle(const std::string& givenPath, bool fromLink) {
+// A folder's caption: the file name of the given path, extension and all (a folder's name may
+// hold dots, and a shortcut to a folder keeps its ".lnk"). Trailing backslashes are dropped
+// first, so "C:\\Work\\Projects\\" is named "Projects" rather than nothing.
+std::string FolderTitle(const std::string& givenPath) {
     std::string p = givenPath;
     while (p.size() > 1 && p.back() == '\\')
         p.pop_back();
-    return PathDisplayName(p, !fromLink);
+    return PathDisplayName(p, true);
 }
 
-void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, bool fromLink,
-                  int it) {
+void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, int it) {
     DockItem& item = app.store.Items[it];
     const std::string f = WithBackslash(upperPath);
     if (f.size() == 3) {
@@ -185,17 +185,9 @@ void ChooseFolder(AppState& app, const std::string& upperPath, const std::string
             return;
         }
     }
-    item.Title = FolderTitle(givenPath, fromLink);
+    item.Title = FolderTitle(givenPath);
     item.IconPath = SysIcon(app, "Folder.png");
     item.IconRef = it;
-}
-
-// The shortcut's caption: its file name without ".lnk" (an internet shortcut without ".url").
-std::string ShortcutTitle(const std::string& path) {
-    std::string name = PathDisplayName(path, false);
-    if (EndsWithNoCase(name, ".URL"))
-        name.resize(name.size() - 4);
-    return name;
 }
 
 bool IsProgramExtension(const std::string& ext) {
@@ -238,7 +230,6 @@ bool ProgramIcon(AppState& app, const std::string& path, const std::string& ext,
 }
 
 void ResolveCommon(AppState& app, const std::string& path, int it) {
-    app.ResolvingItem = it;
     std::string upper = ToUpperAscii(path);
     std::string ext = ToUpperAscii(ExtensionOf(path));
     LinkResult link;
@@ -251,7 +242,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
             link = FillLinkResult(app, path);
             linkResolved = true;
         }
-        item.Title = ShortcutTitle(path);
+        item.Title = PathDisplayName(path, false); // "Editor.lnk" is "Editor", "Site.url" stays whole
         item.IconRef = it;
         item.Category = 0;
         const std::string png = NextCacheFileName(app);
@@ -266,7 +257,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
         const std::string png = NextCacheFileName(app);
         item.IconPath = ProgramIcon(app, path, ext, png) ? png : SysIcon(app, "Problem.png");
     } else if (IsFolder(app, upper)) {
-        ChooseFolder(app, upper, path, linkResolved, it);
+        ChooseFolder(app, upper, path, it);
     } else {
         IconLocation location = ext.empty() ? IconLocation{} : FindDefaultIcon(app, ext);
         item.Category = 2;
@@ -389,7 +380,6 @@ void RepointItem(AppState& app, const std::string& path, int item) {
 bool RefreshItemIcon(AppState& app, int item) {
     if (!app.store.IsItem(item))
         return false;
-    app.ResolvingItem = item;
     DockItem& d = app.store.Items[item];
     // The old generated picture is replaced; its number becomes free again.
     DeleteOwnedPicture(app, d.IconPath.Clean());

@@ -106,7 +106,6 @@ void FillRing(AppState& app, const std::string& sysIcons) {
         item.IconRef = i;
         item.Title = name;
         item.IconPath = sysIcons + name + ".png";
-        app.store.Groups[static_cast<std::size_t>(i)].Members[0] = i;
     }
     app.store.Items[0].Title = "QOR Desktop";
     app.store.Items[0].Kind = kind::User;

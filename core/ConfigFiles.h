@@ -17,8 +17,8 @@ bool SaveSettings(AppState& app);
 bool LoadSettings(AppState& app);
 bool SaveMenu(AppState& app);
 bool LoadMenu(AppState& app);
-// Deletes the stored user data: with `all` the settings files too; always the menu files and
-// every cached "*.png".
+// Deletes the stored user data: with `all` the settings files too; always the menu files,
+// every cached "*.png" and the pre-scaled copies beside them.
 void DeleteStoredData(AppState& app, bool all);
 
 // SaveMenu for another store than the program's (a restore writes the menu of the backup it

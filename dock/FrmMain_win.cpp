@@ -69,7 +69,7 @@ void FrmMain::CreateGraphic() {
         return;
     m_skin = std::make_unique<SkinCache>(m_canvas->Graphics());
     m_images = std::make_unique<ImageCache>(m_canvas->Graphics());
-    m_canvas->SetCaches(&m_images->Store(), m_skin.get());
+    m_canvas->SetCaches(m_images.get(), m_skin.get());
     m_canvas->SetPresenter([this](const CanvasFrame& frame) { PresentFrame(frame); });
 }
 
@@ -89,6 +89,7 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem) {
     m_buildItem = buildItem;
     m_pendingImages.clear();
     m_nextPending = 0;
+    m_builtLater = 0;
     StopTimer(Timer::BuildImages);
     // Items below the command items are drawn on the ring (or are its templates): built now.
     // Later ones wait, except free records, which have no picture.
@@ -112,23 +113,33 @@ void FrmMain::FinishPendingImages() {
     BuildPendingImages(PendingImages());
 }
 
+std::size_t FrmMain::PendingImages() const {
+    return (m_images ? m_images->DeferredLevels() : 0) + m_pendingImages.size() - m_nextPending;
+}
+
 void FrmMain::BuildPendingImages(std::size_t count) {
-    for (; count > 0 && m_nextPending < m_pendingImages.size(); --count)
+    // The ring's pictures at their own size first (the enlarged and centre views), then the
+    // pop-up pictures.
+    const std::size_t levels = m_images ? m_images->BuildDeferredLevels(count) : 0;
+    m_builtLater += levels;
+    for (count -= levels; count > 0 && m_nextPending < m_pendingImages.size(); --count, ++m_builtLater)
         if (m_buildItem)
             m_buildItem(m_pendingImages[m_nextPending++]);
-    if (PendingImages() == 0 && !m_pendingImages.empty()) {
-        StopTimer(Timer::BuildImages);
-        const std::size_t built = m_pendingImages.size();
-        m_pendingImages.clear();
-        m_nextPending = 0;
-        m_program.PendingImagesBuilt(built);
-    }
+    if (PendingImages() > 0)
+        return;
+    StopTimer(Timer::BuildImages);
+    if (m_builtLater > 0)
+        m_program.PendingImagesBuilt(m_builtLater);
+    m_pendingImages.clear();
+    m_nextPending = 0;
+    m_builtLater = 0;
 }
 
 void FrmMain::ReleaseImages() noexcept {
     StopTimer(Timer::BuildImages);
     m_pendingImages.clear();
     m_nextPending = 0;
+    m_builtLater = 0;
     if (m_skin && m_images)
         qor::ReleaseImages(*m_skin, *m_images);
 }

@@ -69,14 +69,15 @@ public:
     // LoadSkinImages for this window's canvas: the skin from the program's resources, every
     // item's renderings through `buildItem`. The item cache becomes the program's image service.
     // The pictures of items shown only in pop-up panels (command items and group members, up to
-    // a thousand of them) are left pending: BuildPendingImagesLater makes them after the first
-    // frame, a few at a time, so that the ring shows at once.
+    // a thousand of them) are left pending, and so are the ring's pictures at their own size when
+    // the rest size came from a pre-scaled copy: BuildPendingImagesLater makes them after the
+    // first frame, a few at a time, so that the ring shows at once.
     void LoadImages(const ItemImageBuilder& buildItem);
     // Starts building the pending pictures in the background of the message loop.
     void BuildPendingImagesLater();
     // Builds every pending picture now (before a pop-up panel shows them).
     void FinishPendingImages();
-    std::size_t PendingImages() const { return m_pendingImages.size() - m_nextPending; }
+    std::size_t PendingImages() const;
     // Every rendering and attribute object of both caches.
     void ReleaseImages() noexcept;
 
@@ -110,6 +111,7 @@ private:
     ItemImageBuilder m_buildItem;
     std::vector<int> m_pendingImages;
     std::size_t m_nextPending = 0;
+    std::size_t m_builtLater = 0; // pictures built since the pending ones were listed
 };
 
 } // namespace qor

@@ -9,6 +9,7 @@
 #include "core/AppState.h"
 #include "dock/Geometry.h"
 #include "icons/IconExtraction_win.h"
+#include "icons/ImageFiles_win.h"
 
 namespace qor {
 
@@ -55,6 +56,51 @@ Image RenderInto(GpImage* source, int width, int height) {
     return result;
 }
 
+// Makes cached level 1..4 of `entry` from a picture already at the level's size, for `target`.
+bool CacheRendering(GpImage* rendered, ImageLevels& entry, int level, GpGraphics* target) {
+    UINT w = 0;
+    UINT h = 0;
+    if (!rendered || !target || level < 1 || level >= kImageLevels || GdipGetImageWidth(rendered, &w) != Ok ||
+        GdipGetImageHeight(rendered, &h) != Ok)
+        return false;
+    GpCachedBitmap* cached = nullptr;
+    if (GdipCreateCachedBitmap(static_cast<GpBitmap*>(rendered), target, &cached) != Ok)
+        return false;
+    CachedLevel& slot = entry.cached[static_cast<std::size_t>(level - 1)];
+    slot.bitmap.reset(cached);
+    slot.width = static_cast<int>(w);
+    slot.height = static_cast<int>(h);
+    return true;
+}
+
+// ---- Pre-scaled copies ----------------------------------------------------------------------
+
+std::optional<FILETIME> LastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// Saves the rendering at the rest size as the picture's copy, stamped with the picture's
+// last-write time; the stamp comes last, so a copy cut short never passes for fresh. A copy that
+// cannot be written is simply not there (the picture itself is decoded next time).
+void WriteScaledCopy(GpImage* rendered, const std::string& copy, const FILETIME& pictureWritten) {
+    if (SavePng(rendered, copy) == Ok) {
+        const win::Handle file(CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (win::IsValid(file) && SetFileTime(file.get(), nullptr, nullptr, &pictureWritten))
+            return;
+    }
+    DeleteFileA(copy.c_str());
+}
+
 } // namespace
 
 // ---- ImageLevels and ImageStore -------------------------------------------------------------
@@ -76,6 +122,7 @@ void ImageLevels::Free(int level) {
     if (level == 0) {
         image.reset();
         width = height = 0;
+        level0Source.clear();
     } else if (level >= 1 && level < kImageLevels) {
         cached[static_cast<std::size_t>(level - 1)] = CachedLevel{};
     }
@@ -137,16 +184,7 @@ bool ScaleIntoCache(GpImage* source, ImageLevels& entry, int level, int width, i
         entry.height = height;
         return true;
     }
-    if (!target)
-        return false;
-    GpCachedBitmap* cached = nullptr;
-    if (GdipCreateCachedBitmap(AsBitmap(rendered), target, &cached) != Ok)
-        return false;
-    CachedLevel& slot = entry.cached[static_cast<std::size_t>(level - 1)];
-    slot.bitmap.reset(cached);
-    slot.width = width;
-    slot.height = height;
-    return true;
+    return CacheRendering(rendered.get(), entry, level, target);
 }
 
 Image DecodeImage(const Bytes& bytes) {
@@ -271,6 +309,85 @@ void ImageCache::ScaleIntoCache(int index, int level, int width, int height, boo
         qor::ScaleIntoCache(m_working.get(), *entry, level, width, height, ownSize, m_target);
 }
 
+bool ImageCache::BuildFromPicture(int index, const std::string& path, const std::string& copy, int level,
+                                  int side, bool withLevel0) {
+    ImageLevels* entry = m_store.Entry(index);
+    if (!entry || level < 1 || level >= kImageLevels || side <= 0 || side > kMaxSide)
+        return false;
+    const std::optional<FILETIME> written = LastWriteTime(path);
+    if (!written)
+        return false;
+    if (!copy.empty() && BuildFromCopy(*entry, path, copy, *written, level, side, withLevel0))
+        return true;
+    const Image picture = LoadImageFile(path, &m_decoder);
+    if (!picture)
+        return false;
+    entry->FreeAll();
+    const Image rendered = RenderInto(picture.get(), side, side);
+    if (rendered && CacheRendering(rendered.get(), *entry, level, m_target) && !copy.empty())
+        WriteScaledCopy(rendered.get(), copy, *written);
+    if (withLevel0)
+        qor::ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+    return true;
+}
+
+bool ImageCache::BuildFromCopy(ImageLevels& entry, const std::string& path, const std::string& copy,
+                               const FILETIME& pictureWritten, int level, int side, bool withLevel0) {
+    const std::optional<FILETIME> copyWritten = LastWriteTime(copy);
+    if (!copyWritten || !SameTime(*copyWritten, pictureWritten))
+        return false;
+    const Image small = LoadImageFile(copy, &m_decoder);
+    UINT w = 0;
+    UINT h = 0;
+    if (!small || GdipGetImageWidth(small.get(), &w) != Ok || GdipGetImageHeight(small.get(), &h) != Ok ||
+        w != static_cast<UINT>(side) || h != static_cast<UINT>(side))
+        return false;
+    ImageLevels built;
+    if (!CacheRendering(small.get(), built, level, m_target))
+        return false;
+    entry = std::move(built);
+    if (withLevel0)
+        entry.level0Source = path;
+    return true;
+}
+
+void ImageCache::MakeDeferredLevel0(ImageLevels& entry) {
+    if (entry.level0Source.empty() || entry.image)
+        return;
+    const std::string path = std::move(entry.level0Source);
+    entry.level0Source.clear(); // one attempt: a picture that no longer loads leaves level 0 empty
+    const Image picture = LoadImageFile(path, &m_decoder);
+    if (picture)
+        qor::ScaleIntoCache(picture.get(), entry, 0, 0, 0, true, nullptr);
+}
+
+const ImageLevels* ImageCache::WithLevel0(int index) {
+    ImageLevels* entry = m_store.Find(index);
+    if (entry)
+        MakeDeferredLevel0(*entry);
+    return entry;
+}
+
+std::size_t ImageCache::DeferredLevels() const {
+    std::size_t count = 0;
+    for (int index = 0; index < m_store.Count(); ++index)
+        if (!m_store.Find(index)->level0Source.empty())
+            ++count;
+    return count;
+}
+
+std::size_t ImageCache::BuildDeferredLevels(std::size_t count) {
+    std::size_t made = 0;
+    for (int index = 0; made < count && index < m_store.Count(); ++index) {
+        ImageLevels& entry = *m_store.Find(index);
+        if (entry.level0Source.empty())
+            continue;
+        MakeDeferredLevel0(entry);
+        ++made;
+    }
+    return made;
+}
+
 void ImageCache::FreeEntries(int index) {
     if (ImageLevels* entry = m_store.Find(index))
         entry->FreeAll();
@@ -285,6 +402,7 @@ void ImageCache::RebuildLevel(int index, int level, int size) {
     ImageLevels* entry = m_store.Find(index);
     if (!entry || level < 1 || level >= kImageLevels)
         return;
+    MakeDeferredLevel0(*entry);
     entry->Free(level);
     if (entry->image)
         qor::ScaleIntoCache(entry->image.get(), *entry, level, size, size, false, m_target);

@@ -35,6 +35,9 @@ struct ImageLevels {
     int width = 0;
     int height = 0;
     std::array<CachedLevel, kImageLevels - 1> cached; // levels 1..4
+    // A picture file whose own-size rendering is still to be made as level 0 (the rest level
+    // came from its pre-scaled copy); empty when level 0 is made or not wanted.
+    std::string level0Source;
 
     bool Has(int level) const;
     void Free(int level);
@@ -83,6 +86,7 @@ public:
     gdip::Image Decode(const std::string& path) const;
 
 private:
+
     win::WicFactory m_factory;
 };
 
@@ -90,6 +94,12 @@ private:
 // `decoder` when given and it succeeds, else through GDI+. Empty when both fail.
 gdip::Image LoadImageFile(const std::string& path, const PictureDecoder* decoder = nullptr);
 
+// The item images. A picture file in the icon cache folder may have a pre-scaled copy beside it
+// (see ScaledCopyOf): the picture rendered at the size its item is drawn at rest, saved as PNG
+// with the picture's own last-write time. While the two times agree the copy is that rendering,
+// pixel for pixel, and a few kilobytes decode instead of a whole picture; the picture at its own
+// size (level 0, for the enlarged and centre views) is then made later, at the latest when it is
+// first drawn. A copy that is missing, stale, damaged or of another size is written afresh.
 class ImageCache final : public IImageCache {
 public:
     // `target`: the dock canvas's graphics object, for which the cached levels are made.
@@ -99,14 +109,26 @@ public:
     bool LoadWorkingFromShellIcon(const std::string& path) override;
     void ScaleIntoCache(int index, int level, int width, int height, bool ownSize) override;
     void DisposeWorking() override { m_working.reset(); }
+    bool BuildFromPicture(int index, const std::string& path, const std::string& copy, int level, int side,
+                          bool withLevel0) override;
     void FreeEntries(int index) override;
+    // Level 0 left for later counts as absent.
     bool HasEntry(int index, int level) const override;
+
+    // The entry of an index for drawing its level 0, which is made first when it was left for
+    // later; null outside the cache.
+    const ImageLevels* WithLevel0(int index);
+    // How many level-0 renderings are left for later.
+    std::size_t DeferredLevels() const;
+    // Makes up to `count` of them, lowest index first; how many were made (or found unloadable).
+    std::size_t BuildDeferredLevels(std::size_t count);
 
     // The working image itself, for loaders that make it elsewhere (icon extraction).
     void SetWorking(gdip::Image image) { m_working = std::move(image); }
     gdip::GpImage* Working() const { return m_working.get(); }
 
-    // Re-renders a cached level of an index at size x size from its level-0 image.
+    // Re-renders a cached level of an index at size x size from its level-0 image (made first
+    // when it was left for later).
     void RebuildLevel(int index, int level, int size);
     void FreeAll();
     const ImageStore& Store() const { return m_store; }
@@ -114,6 +136,12 @@ public:
     const PictureDecoder& Decoder() const { return m_decoder; }
 
 private:
+    // The rest level from a fresh copy of `path`, level 0 left for later; false when the copy
+    // cannot serve.
+    bool BuildFromCopy(ImageLevels& entry, const std::string& path, const std::string& copy,
+                       const FILETIME& pictureWritten, int level, int side, bool withLevel0);
+    void MakeDeferredLevel0(ImageLevels& entry);
+
     gdip::GpGraphics* m_target;
     ImageStore m_store{1025}; // item images 0..1024; grows with the item array
     gdip::Image m_working;

@@ -225,6 +225,25 @@ Image PictureDecoder::Decode(const std::string& path) const {
     if (FAILED(m_factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
                                                     WICDecodeMetadataCacheOnDemand, decoder.Put())))
         return {};
+    return FirstFrame(decoder.get());
+}
+
+Image PictureDecoder::Decode(const Bytes& bytes) const {
+    if (!m_factory || bytes.empty() || bytes.size() > 0x7FFFFFFF)
+        return {};
+    win::ComPtr<IWICStream> stream;
+    if (FAILED(m_factory->CreateStream(stream.Put())) ||
+        FAILED(
+            stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()))))
+        return {};
+    win::ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(m_factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.Put())))
+        return {};
+    return FirstFrame(decoder.get()); // a copy of the pixels: the bytes may go afterwards
+}
+
+Image PictureDecoder::FirstFrame(IWICBitmapDecoder* decoder) const {
     win::ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.Put())))
         return {};
@@ -494,11 +513,15 @@ private:
     double m_start = 0;
 };
 
-Image ReadSkinPicture(const SkinReader& read, const char* name) {
+Image ReadSkinPicture(const SkinReader& read, const char* name, const PictureDecoder& decoder) {
     if (!read)
         return {};
     std::optional<Bytes> bytes = read(name);
-    return bytes ? DecodeImage(*bytes) : Image{};
+    if (!bytes)
+        return {};
+    if (Image decoded = decoder.Decode(*bytes))
+        return decoded;
+    return DecodeImage(*bytes);
 }
 
 // Without the icon resolution: level 1 and level 0 from the item's own picture file.
@@ -521,12 +544,12 @@ namespace {
 
 // The skin elements at the renderings the skin table gives them; "BORDER"'s width becomes
 // CentreBackSize. Then the fade attributes.
-void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read) {
+void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, const PictureDecoder& decoder) {
     ImageStore& store = skin.Store();
     for (const SkinElement& e : SkinElements()) {
         if (e.rendering == SkinRendering::None)
             continue; // the logo is decoded only when the centre has no picture of its own
-        Image picture = ReadSkinPicture(read, e.name);
+        Image picture = ReadSkinPicture(read, e.name, decoder);
         ImageLevels* entry = store.Entry(e.number);
         entry->FreeAll();
         if (!picture)
@@ -567,7 +590,7 @@ void LoadCentrePicture(AppState& app, ImageCache& images, const SkinReader& read
     const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
     Image centre = LoadImageFile(centrePath, &images.Decoder());
     if (!centre)
-        centre = ReadSkinPicture(read, "LOGO");
+        centre = ReadSkinPicture(read, "LOGO", images.Decoder());
     images.SetWorking(std::move(centre));
     images.ScaleIntoCache(kCentreItem, 0, kCentreSide, kCentreSide, false);
     images.DisposeWorking();
@@ -579,7 +602,7 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
                     const ItemImageBuilder& buildItem) {
     {
         const StepTrace step(app, "SkinPictures");
-        LoadSkinPictures(app, skin, read);
+        LoadSkinPictures(app, skin, read, images.Decoder());
     }
     {
         const StepTrace step(app, "CentrePicture");

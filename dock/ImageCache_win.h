@@ -19,6 +19,8 @@
 #include "platform/GdiPlus_win.h"
 #include "platform/Handles_win.h"
 
+struct IWICBitmapDecoder;
+
 namespace qor {
 
 struct AppState;
@@ -72,10 +74,11 @@ bool ScaleIntoCache(gdip::GpImage* source, ImageLevels& entry, int level, int wi
 // A picture decoded from bytes (PNG, BMP, JPEG, GIF, ICO...) through a memory stream, copied into a
 // 32-bit ARGB bitmap that no longer needs the stream. Empty when the bytes do not decode.
 gdip::Image DecodeImage(const Bytes& bytes);
-// Decodes picture files through the Windows imaging component without reading their metadata:
-// GDI+'s own file loader parses every metadata chunk of a PNG (gamma, chromaticity...), which
-// costs several times the decoding itself, and start-up loads hundreds of pictures. Needs COM on
-// the calling thread; without it Decode always fails and the caller falls back to GDI+.
+// Decodes pictures (files, or bytes in memory) through the Windows imaging component without
+// reading their metadata: GDI+'s own loader parses every metadata chunk of a PNG (gamma,
+// chromaticity...), which costs several times the decoding itself, and start-up loads hundreds
+// of pictures. Needs COM on the calling thread; without it Decode always fails and the caller
+// falls back to GDI+.
 class PictureDecoder {
 public:
     PictureDecoder();
@@ -84,8 +87,11 @@ public:
     PictureDecoder& operator=(const PictureDecoder&) = delete;
     // The first frame as a 32-bit ARGB bitmap; empty when the file does not decode.
     gdip::Image Decode(const std::string& path) const;
+    // The same for a picture in memory (the skin pictures among the program's resources).
+    gdip::Image Decode(const Bytes& bytes) const;
 
 private:
+    gdip::Image FirstFrame(IWICBitmapDecoder* decoder) const;
 
     win::WicFactory m_factory;
 };

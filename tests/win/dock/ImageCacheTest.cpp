@@ -192,6 +192,19 @@ TEST_F(ImageCacheTest, ImagingComponentDecodesAsGdiPlusDoes) {
         EXPECT_EQ(different, 0);
         EXPECT_GT(translucent, 0);
 
+        // The same from memory (the skin among the program's resources); damaged bytes give nothing.
+        const std::optional<Bytes> bytes = ReadHostFile(border);
+        ASSERT_TRUE(bytes);
+        gdip::Image fromMemory = decoder.Decode(*bytes);
+        ASSERT_TRUE(fromMemory);
+        different = 0;
+        for (UINT y = 0; y < h1; y += 3)
+            for (UINT x = 0; x < w1; x += 3)
+                different += test::PixelOf(fromMemory.get(), static_cast<int>(x), static_cast<int>(y)) !=
+                             test::PixelOf(viaGdiPlus.get(), static_cast<int>(x), static_cast<int>(y));
+        EXPECT_EQ(different, 0);
+        EXPECT_FALSE(decoder.Decode(Bytes(bytes->begin(), bytes->begin() + 40)));
+        EXPECT_FALSE(decoder.Decode(Bytes{}));
 
         // Through the cache, and a file the decoder refuses falls back to nothing at all.
         ImageCache withCom(canvas->Graphics());

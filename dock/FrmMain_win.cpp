@@ -114,15 +114,15 @@ void FrmMain::FinishPendingImages() {
 }
 
 std::size_t FrmMain::PendingImages() const {
-    return (m_images ? m_images->DeferredLevels() : 0) + m_pendingImages.size() - m_nextPending;
+    return (m_images ? m_images->PendingWork() : 0) + m_pendingImages.size() - m_nextPending;
 }
 
 void FrmMain::BuildPendingImages(std::size_t count) {
-    // The ring's pictures at their own size first (the enlarged and centre views), then the
-    // pop-up pictures.
-    const std::size_t levels = m_images ? m_images->BuildDeferredLevels(count) : 0;
-    m_builtLater += levels;
-    for (count -= levels; count > 0 && m_nextPending < m_pendingImages.size(); --count, ++m_builtLater)
+    // The ring's pictures at their own size first (the enlarged and centre views) and the
+    // pre-scaled copies made at start-up, then the pop-up pictures.
+    const std::size_t done = m_images ? m_images->DoPendingWork(count) : 0;
+    m_builtLater += done;
+    for (count -= done; count > 0 && m_nextPending < m_pendingImages.size(); --count, ++m_builtLater)
         if (m_buildItem)
             m_buildItem(m_pendingImages[m_nextPending++]);
     if (PendingImages() > 0)

@@ -70,8 +70,9 @@ public:
     // item's renderings through `buildItem`. The item cache becomes the program's image service.
     // The pictures of items shown only in pop-up panels (command items and group members, up to
     // a thousand of them) are left pending, and so are the ring's pictures at their own size when
-    // the rest size came from a pre-scaled copy: BuildPendingImagesLater makes them after the
-    // first frame, a few at a time, so that the ring shows at once.
+    // the rest size came from a pre-scaled copy, and the copies made meanwhile:
+    // BuildPendingImagesLater makes them after the first frame, a few at a time, so that the
+    // ring shows at once.
     void LoadImages(const ItemImageBuilder& buildItem);
     // Starts building the pending pictures in the background of the message loop.
     void BuildPendingImagesLater();

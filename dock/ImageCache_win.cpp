@@ -343,8 +343,18 @@ bool ImageCache::BuildFromPicture(int index, const std::string& path, const std:
         return false;
     entry->FreeAll();
     const Image rendered = RenderInto(picture.get(), side, side);
-    if (rendered && CacheRendering(rendered.get(), *entry, level, m_target) && !copy.empty())
-        WriteScaledCopy(rendered.get(), copy, *written);
+    if (rendered && CacheRendering(rendered.get(), *entry, level, m_target) && !copy.empty()) {
+        if (!m_copiesLater) {
+            WriteScaledCopy(rendered.get(), copy, *written);
+        } else {
+            // A plain copy of the pixels waits: under Wine the rendering itself, kept beside the
+            // cached bitmap made from it, holds some 170 KB of private memory.
+            GpBitmap* pixels = nullptr;
+            if (GdipCloneBitmapAreaI(0, 0, side, side, PixelFormat32bppARGB, AsBitmap(rendered), &pixels) ==
+                Ok)
+                m_copies.push_back(CopyToWrite{Image(pixels), copy, *written});
+        }
+    }
     if (withLevel0)
         qor::ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
     return true;
@@ -387,24 +397,29 @@ const ImageLevels* ImageCache::WithLevel0(int index) {
     return entry;
 }
 
-std::size_t ImageCache::DeferredLevels() const {
-    std::size_t count = 0;
+std::size_t ImageCache::PendingWork() const {
+    std::size_t count = m_copies.size();
     for (int index = 0; index < m_store.Count(); ++index)
         if (!m_store.Find(index)->level0Source.empty())
             ++count;
     return count;
 }
 
-std::size_t ImageCache::BuildDeferredLevels(std::size_t count) {
-    std::size_t made = 0;
-    for (int index = 0; made < count && index < m_store.Count(); ++index) {
+std::size_t ImageCache::DoPendingWork(std::size_t count) {
+    std::size_t done = 0;
+    for (int index = 0; done < count && index < m_store.Count(); ++index) {
         ImageLevels& entry = *m_store.Find(index);
         if (entry.level0Source.empty())
             continue;
         MakeDeferredLevel0(entry);
-        ++made;
+        ++done;
     }
-    return made;
+    for (; done < count && !m_copies.empty(); ++done) {
+        const CopyToWrite& c = m_copies.back();
+        WriteScaledCopy(c.rendered.get(), c.path, c.pictureWritten);
+        m_copies.pop_back();
+    }
+    return done;
 }
 
 void ImageCache::FreeEntries(int index) {
@@ -430,6 +445,7 @@ void ImageCache::RebuildLevel(int index, int level, int size) {
 void ImageCache::FreeAll() {
     m_store.FreeAll();
     m_working.reset();
+    m_copies.clear(); // unwritten copies are simply made again at the next start
 }
 
 // ---- SkinCache ------------------------------------------------------------------------------
@@ -609,6 +625,8 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
         LoadCentrePicture(app, images, read);
     }
     const StepTrace step(app, "ItemPictures");
+    // Pre-scaled copies made now are written after the first frame.
+    images.SetCopiesLater(true);
     auto build = [&](int item) {
         if (!app.store.IsItem(item))
             return;
@@ -622,6 +640,7 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
     for (int item = 1; item <= app.store.LastItem(); ++item)
         if (item < kFileTemplate || item > kGroupTemplate)
             build(item);
+    images.SetCopiesLater(false);
 }
 
 void ReleaseImages(SkinCache& skin, ImageCache& images) {

@@ -124,10 +124,14 @@ public:
     // The entry of an index for drawing its level 0, which is made first when it was left for
     // later; null outside the cache.
     const ImageLevels* WithLevel0(int index);
-    // How many level-0 renderings are left for later.
-    std::size_t DeferredLevels() const;
-    // Makes up to `count` of them, lowest index first; how many were made (or found unloadable).
-    std::size_t BuildDeferredLevels(std::size_t count);
+    // While on, the copies BuildFromPicture writes wait for DoPendingWork instead (at start-up,
+    // so that the first frame waits for nothing it does not show).
+    void SetCopiesLater(bool later) { m_copiesLater = later; }
+    // The work left for later: level-0 renderings and copies to write.
+    std::size_t PendingWork() const;
+    // Does up to `count` pieces of it, level 0 first (lowest index first), then the copies; how
+    // many were done (a level 0 whose picture no longer loads counts as done).
+    std::size_t DoPendingWork(std::size_t count);
 
     // The working image itself, for loaders that make it elsewhere (icon extraction).
     void SetWorking(gdip::Image image) { m_working = std::move(image); }
@@ -148,10 +152,18 @@ private:
                        const FILETIME& pictureWritten, int level, int side, bool withLevel0);
     void MakeDeferredLevel0(ImageLevels& entry);
 
+    struct CopyToWrite {
+        gdip::Image rendered;
+        std::string path;
+        FILETIME pictureWritten;
+    };
+
     gdip::GpGraphics* m_target;
     ImageStore m_store{1025}; // item images 0..1024; grows with the item array
     gdip::Image m_working;
     PictureDecoder m_decoder;
+    bool m_copiesLater = false;
+    std::vector<CopyToWrite> m_copies;
 };
 
 // The skin pictures (elements 0..32) and the fade attributes of the dock. (The backdrop and

@@ -511,6 +511,8 @@ def test_next_start_draws_the_same_ring_from_the_pre_scaled_copies(qor: h.QorApp
                       centre_title="QOR Desktop")
 
     first = _show_ring(qor, "from-pictures")
+    # The copies are written after the first frame, with the other pictures built then.
+    assert qor.wait_trace(r"images pending-built=", timeout=60), "the pictures were never finished"
     res, ended = qor.taskkill(timeout=30)
     assert res.returncode == 0 and ended, "the program did not end in order after taskkill"
     stamps = {}

@@ -152,7 +152,7 @@ void Measure(GpGraphics* target, int side, int repeats, const std::string& given
         cache.BuildFromPicture(1, path, copy, 1, 48, true);
         fromCopy.push_back(NowMs() - t0);
         t0 = NowMs();
-        cache.BuildDeferredLevels(1);
+        cache.DoPendingWork(1);
         later.push_back(NowMs() - t0);
     }
     DeleteFileA(copy.c_str());

@@ -441,13 +441,13 @@ TEST_F(ScaledCopyTest, CopyGivesTheSamePixelsAndLevel0FollowsWhenDrawn) {
     ASSERT_TRUE(Build(6));
     EXPECT_TRUE(images->HasEntry(6, 1));
     EXPECT_FALSE(images->HasEntry(6, 0));
-    EXPECT_EQ(images->DeferredLevels(), 1u);
+    EXPECT_EQ(images->PendingWork(), 1u);
     EXPECT_EQ(Drawn(6, 1, 48), fromPicture);
 
     // Drawing level 0 makes it first, the same as the one made at once.
     canvas->DrawScaled(ItemImage(6), 0, 0, 64, 64, kNoFade);
     EXPECT_TRUE(images->HasEntry(6, 0));
-    EXPECT_EQ(images->DeferredLevels(), 0u);
+    EXPECT_EQ(images->PendingWork(), 0u);
     EXPECT_EQ(images->Store().Find(6)->width, 152);
     EXPECT_EQ(Level0(6), Level0(5));
     bool drawn = false;
@@ -522,7 +522,7 @@ TEST_F(ScaledCopyTest, PicturesThatCannotServeLeaveTheEntryAlone) {
     ASSERT_TRUE(images->BuildFromPicture(6, picture, "", 4, 32, false));
     EXPECT_TRUE(images->HasEntry(6, 4));
     EXPECT_FALSE(images->HasEntry(6, 0));
-    EXPECT_EQ(images->DeferredLevels(), 0u);
+    EXPECT_EQ(images->PendingWork(), 0u);
     EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(
         images->BuildFromPicture(8, picture, TempPath("qor-no-such-folder\\7.png.48.scaled"), 1, 48, true));
@@ -544,17 +544,44 @@ TEST_F(ScaledCopyTest, PicturesThatCannotServeLeaveTheEntryAlone) {
     DeleteFileA(damaged.c_str());
 }
 
+TEST_F(ScaledCopyTest, CopiesMadeWhileTheSkinLoadsAreWrittenLater) {
+    test::TestApp t;
+    t.app.store.Items[5].Kind = kind::Shortcut;
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader(), [&](int item) {
+        if (item == 5)
+            images->BuildFromPicture(5, picture, copy, 1, 48, true);
+    });
+    EXPECT_TRUE(images->HasEntry(5, 1));
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES); // not before the first frame
+    EXPECT_EQ(images->PendingWork(), 1u);
+    EXPECT_EQ(images->DoPendingWork(5), 1u);
+    EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture)));
+    EXPECT_EQ(images->PendingWork(), 0u);
+
+    // Afterwards copies are written at once; unwritten ones are dropped with the images.
+    DeleteFileA(copy.c_str());
+    ASSERT_TRUE(Build(6));
+    EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture)));
+    DeleteFileA(copy.c_str());
+    images->SetCopiesLater(true);
+    ASSERT_TRUE(Build(7));
+    EXPECT_EQ(images->PendingWork(), 1u);
+    images->FreeAll();
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(ScaledCopyTest, LaterLevel0sAreMadeInTurnRebuiltFromAndForgottenWhenFreed) {
     ASSERT_TRUE(Build(1)); // writes the copy
     for (int index : {2, 3, 4, 5})
         ASSERT_TRUE(Build(index));
-    EXPECT_EQ(images->DeferredLevels(), 4u);
+    EXPECT_EQ(images->PendingWork(), 4u);
 
-    EXPECT_EQ(images->BuildDeferredLevels(2), 2u); // lowest index first
+    EXPECT_EQ(images->DoPendingWork(2), 2u); // lowest index first
     EXPECT_TRUE(images->HasEntry(2, 0));
     EXPECT_TRUE(images->HasEntry(3, 0));
     EXPECT_FALSE(images->HasEntry(4, 0));
-    EXPECT_EQ(images->DeferredLevels(), 2u);
+    EXPECT_EQ(images->PendingWork(), 2u);
 
     // A new rest size re-renders from level 0, which is made first.
     images->RebuildLevel(4, 1, 40);
@@ -564,17 +591,17 @@ TEST_F(ScaledCopyTest, LaterLevel0sAreMadeInTurnRebuiltFromAndForgottenWhenFreed
     // Freed entries are forgotten; a picture gone meanwhile leaves level 0 empty.
     ASSERT_TRUE(Build(6));
     images->FreeEntries(5);
-    EXPECT_EQ(images->DeferredLevels(), 1u);
+    EXPECT_EQ(images->PendingWork(), 1u);
     ASSERT_TRUE(DeleteFileA(picture.c_str()));
-    EXPECT_EQ(images->BuildDeferredLevels(10), 1u);
+    EXPECT_EQ(images->DoPendingWork(10), 1u);
     EXPECT_FALSE(images->HasEntry(6, 0));
     EXPECT_TRUE(images->HasEntry(6, 1));
-    EXPECT_EQ(images->DeferredLevels(), 0u);
-    EXPECT_EQ(images->BuildDeferredLevels(10), 0u);
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(images->DoPendingWork(10), 0u);
 
     EXPECT_FALSE(Build(7)); // the picture is gone: its copy does not stand in for it
     images->FreeAll();
-    EXPECT_EQ(images->DeferredLevels(), 0u);
+    EXPECT_EQ(images->PendingWork(), 0u);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 process's memory, under Wine on a private Xvfb screen. Prints figures; asserts nothing.
 
     python3 tests/bench/e2e/cold_start.py [--runs 7] [--members 896] [--icon-side 256]
-                                          [--compare OTHER/QORDesktop.exe]
+                                          [--compare OTHER/QORDesktop.exe] [--without-copies]
 
 Uses the Windows build in QOR_WIN_BUILD (default build/win) and a private Wine prefix beside it
 (bench-prefix-1366x768, made once); X displays come from QOR_DISPLAY_RANGE (default 100-199);
@@ -19,7 +19,8 @@ QorIcons\\ (PNG files of --icon-side pixels made with ImageMagick, the size icon
 from today's programs have). Each run starts the program with the trace on, waits for its first
 frame and ends it the way Windows asks a program to close. One uncounted start of each build
 comes first: Wine loads its files into the page cache, and the program writes the pre-scaled
-copies of the pictures that later starts read.
+copies of the pictures that later starts read (--without-copies deletes them before every run,
+to time the start that writes them).
 
 The figures come from the program's trace: "first-frame ms=" (from the start of Main to the
 first UpdateLayeredWindow), "memory private-bytes=... when=trim" (after the working-set trim
@@ -121,7 +122,10 @@ def write_store(prefix: h.WinePrefix, members: int, icon_side: int, exe_windows:
     return picture
 
 
-def one_run(prefix: h.WinePrefix, run_dir: Path, exe: Path):
+def one_run(prefix: h.WinePrefix, run_dir: Path, exe: Path, without_copies=False):
+    if without_copies:
+        for copy in (prefix.common_data_dir / "QorIcons").glob("*.scaled"):
+            copy.unlink()
     app = h.QorApp(prefix, run_dir, exe)
     app.bare = h.Image(1, 1, b"\0\0\0")  # no screenshot needed
     t0 = time.monotonic()
@@ -218,6 +222,9 @@ def main():
     parser.add_argument("--compare", type=Path, metavar="EXE",
                         help="another build of QORDesktop.exe (with its SysIcons folder beside "
                              "it), started in turn with this one on the same store")
+    parser.add_argument("--without-copies", action="store_true",
+                        help="delete the pre-scaled copies of the pictures before every run: "
+                             "the start that writes them")
     args = parser.parse_args()
     args.members = max(0, min(args.members, LAST_ITEM - FIRST_POOL_ITEM + 1))
     exes = [h.EXE] + ([args.compare.resolve()] if args.compare else [])
@@ -250,7 +257,8 @@ def main():
             if n % 2:
                 order.reverse()
             for k in order:
-                frame, wall, lines = one_run(prefix, out / f"run-{n + 1}-{k + 1}", exes[k])
+                frame, wall, lines = one_run(prefix, out / f"run-{n + 1}-{k + 1}", exes[k],
+                                             args.without_copies)
                 figures[k].add(frame, wall, lines)
                 print(f"run {n + 1} build {k + 1}: first frame {frame:8.1f} ms "
                       f"(wall {wall:8.1f} ms)")

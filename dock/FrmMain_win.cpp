@@ -13,9 +13,12 @@ namespace qor {
 namespace {
 
 // The pending pictures are built in small batches on a timer: timer messages come after input,
-// so the dock answers the mouse while they are made (a batch takes a few milliseconds).
+// so the dock answers the mouse while they are made. A batch ends after a few milliseconds (a
+// picture whose pre-scaled copy is written as well takes several times as long as one that
+// comes from its copy).
 constexpr UINT kImageBuildTickMs = 1;
 constexpr std::size_t kImagesPerTick = 16;
+constexpr double kImageBuildBudgetMs = 8.0;
 
 } // namespace
 
@@ -117,14 +120,23 @@ std::size_t FrmMain::PendingImages() const {
     return (m_images ? m_images->PendingWork() : 0) + m_pendingImages.size() - m_nextPending;
 }
 
-void FrmMain::BuildPendingImages(std::size_t count) {
-    // The ring's pictures at their own size first (the enlarged and centre views) and the
-    // pre-scaled copies made at start-up, then the pop-up pictures.
-    const std::size_t done = m_images ? m_images->DoPendingWork(count) : 0;
-    m_builtLater += done;
-    for (count -= done; count > 0 && m_nextPending < m_pendingImages.size(); --count, ++m_builtLater)
-        if (m_buildItem)
-            m_buildItem(m_pendingImages[m_nextPending++]);
+void FrmMain::BuildPendingImages(std::size_t count, double budgetMs) {
+    IClock* clock = budgetMs > 0 ? m_app.sys.clock : nullptr;
+    const double start = clock ? clock->NowMs() : 0.0;
+    for (; count > 0; --count) {
+        // The ring's pictures at their own size (the enlarged and centre views) and the
+        // pre-scaled copies made at start-up first, then the pop-up pictures.
+        if (!(m_images && m_images->DoPendingWork(1) == 1)) {
+            if (m_nextPending >= m_pendingImages.size())
+                break;
+            if (m_buildItem)
+                m_buildItem(m_pendingImages[m_nextPending]);
+            ++m_nextPending;
+        }
+        ++m_builtLater;
+        if (clock && clock->NowMs() - start >= budgetMs)
+            break;
+    }
     if (PendingImages() > 0)
         return;
     StopTimer(Timer::BuildImages);
@@ -218,7 +230,7 @@ void FrmMain::OnEndSession(bool ending) {
 
 void FrmMain::OnTimer(Timer timer) {
     if (timer == Timer::BuildImages)
-        BuildPendingImages(kImagesPerTick);
+        BuildPendingImages(kImagesPerTick, kImageBuildBudgetMs);
 }
 
 LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {

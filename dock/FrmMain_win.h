@@ -97,8 +97,9 @@ private:
     LRESULT OnQueryEndSession();
     void OnEndSession(bool ending);
     void OnTimer(Timer timer);
-    // Builds up to `count` pending pictures; stops the building timer when none is left.
-    void BuildPendingImages(std::size_t count);
+    // Builds up to `count` pending pictures, stopping once `budgetMs` have passed (0: no limit);
+    // stops the building timer when none is left.
+    void BuildPendingImages(std::size_t count, double budgetMs = 0);
     // Hands a frame of the canvas to the window (the canvas's presenter).
     void PresentFrame(const CanvasFrame& frame);
 

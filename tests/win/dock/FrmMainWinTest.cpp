@@ -137,6 +137,17 @@ TEST_F(WindowsWin, PopupPicturesAreBuiltAfterTheRingOnATimer) {
     EXPECT_EQ(dock.PendingImages(), 0u);
     EXPECT_EQ(program.builtCounts, std::vector<std::size_t>{2});
 
+    // A tick stops building once its few milliseconds are used; finishing at once does not.
+    dock.LoadImages([&](int item) {
+        built.push_back(item);
+        t.clock.now += 10; // each picture takes longer than a tick's share
+    });
+    built.clear();
+    SendMessageA(dock.Hwnd(), WM_TIMER, static_cast<WPARAM>(FrmMain::Timer::BuildImages), 0);
+    EXPECT_EQ(built, std::vector<int>{kFirstCommandItem});
+    dock.FinishPendingImages();
+    EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
+
     // Loading again and finishing at once (a pop-up about to open) builds the same, immediately.
     dock.LoadImages([&](int item) { built.push_back(item); });
     built.clear();

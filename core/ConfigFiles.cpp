@@ -381,9 +381,11 @@ void DeleteStoredData(AppState& app, bool all) {
     DeleteIfExists(fs, p.MenuFile + kTempSuffix);
     if (p.IconCacheFolder.empty())
         return;
-    for (const FindEntry& e : fs.Find(p.IconCacheFolder + "*.png"))
-        if ((e.attributes & kAttrDirectory) == 0 && e.name != "." && e.name != "..")
-            DeleteIfExists(fs, p.IconCacheFolder + e.name);
+    // The pictures, and the pre-scaled copies made from them.
+    for (const std::string& pattern : {std::string("*.png"), std::string("*") + kScaledCopySuffix})
+        for (const FindEntry& e : fs.Find(p.IconCacheFolder + pattern))
+            if ((e.attributes & kAttrDirectory) == 0 && e.name != "." && e.name != "..")
+                DeleteIfExists(fs, p.IconCacheFolder + e.name);
 }
 
 } // namespace qor

@@ -22,8 +22,8 @@ bool LoadMenu(AppState& app);
 // taken whole (items 0..36 stored free become blank shortcuts); the built-in items 65..128
 // take only their chosen picture.
 void TakeStoredItem(Store& store, int index, const DockItem& stored);
-// Deletes the stored user data: with `all` the settings files too; always the menu files and
-// every cached "*.png".
+// Deletes the stored user data: with `all` the settings files too; always the menu files,
+// every cached "*.png" and the pre-scaled copies beside them.
 void DeleteStoredData(AppState& app, bool all);
 
 // SaveMenu for another store than the program's (a restore writes the menu of the backup it

@@ -67,9 +67,39 @@ bool IsOwnedPicture(const AppState& app, const std::string& path) {
     return rest.find_first_of("\\/:") == std::string::npos && rest != "." && rest != "..";
 }
 
+// The cached level an item is drawn from at rest: 4 for pop-up rows (32 x 32), 1 for the ring
+// (the rest size, with the picture at its own size as level 0 for the enlarged and centre views);
+// 0 for kinds that get no rendering or level 0 alone.
+int RestLevelOf(int32_t kind) {
+    switch (kind) {
+    case 3:
+    case 7:
+    case 8:
+    case 13:
+    case kind::User:
+    case 14:
+        return 0;
+    case kind::Member:
+    case kind::Command:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// Deletes a picture the program made, and its pre-scaled copies with it.
 void DeleteOwnedPicture(AppState& app, const std::string& path) {
-    if (app.sys.fs && IsOwnedPicture(app, path) && Exists(app, path))
+    if (!app.sys.fs || !IsOwnedPicture(app, path))
+        return;
+    if (Exists(app, path))
         app.sys.fs->Delete(path);
+    const std::string copies = ScaledCopiesPattern(app.paths, path);
+    if (copies.empty())
+        return;
+    const std::string folder = FolderOf(path);
+    for (const FindEntry& e : app.sys.fs->Find(copies))
+        if ((e.attributes & kAttrDirectory) == 0)
+            app.sys.fs->Delete(folder + e.name);
 }
 
 // A picture step counts as done only when its file is really there afterwards; otherwise the
@@ -585,8 +615,20 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
     std::string large = d.LargeIconPath.Clean();
     std::string icon = d.IconPath.Clean();
     std::string target = d.Target.Clean();
-    const bool loaded = (Exists(app, large) && images->LoadWorkingFromFile(large)) ||
-                        (Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
+
+    // A picture file of a kind drawn at rest goes to the image cache in one step, which may take
+    // the rest level from the file's pre-scaled copy instead of decoding the whole picture.
+    const int restLevel = RestLevelOf(d.Kind);
+    const int side = restLevel == 4 ? kPopupIconSide : app.geo.SizeLevels[1];
+    if (restLevel > 0)
+        for (const std::string* path : {&large, &icon})
+            if (Exists(app, *path) &&
+                images->BuildFromPicture(item, *path, ScaledCopyOf(app.paths, *path, side), restLevel, side,
+                                         restLevel == 1))
+                return;
+
+    const bool loaded = (restLevel == 0 && Exists(app, large) && images->LoadWorkingFromFile(large)) ||
+                        (restLevel == 0 && Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
                         (Exists(app, target) && images->LoadWorkingFromShellIcon(target));
     if (!loaded) {
         switch (d.Category) {
@@ -605,28 +647,14 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
         return;
     }
     images->FreeEntries(item);
-    switch (d.Kind) {
-    case 3:
-    case 7:
-    case 8:
-    case 13:
-        break;
-    case kind::Member:
-    case kind::Command:
-        images->ScaleIntoCache(item, 4, kPopupIconSide, kPopupIconSide, false);
-        break;
-    case kind::User:
+    if (restLevel > 0) {
+        images->ScaleIntoCache(item, restLevel, side, side, false);
+        if (restLevel == 1)
+            images->ScaleIntoCache(item, 0, 0, 0, true);
+    } else if (d.Kind == kind::User) {
         images->ScaleIntoCache(item, 0, 0, 0, true);
-        break;
-    case 14:
+    } else if (d.Kind == 14) {
         images->ScaleIntoCache(item, 0, width, height, false);
-        break;
-    default: {
-        const int side = app.geo.SizeLevels[1];
-        images->ScaleIntoCache(item, 1, side, side, false);
-        images->ScaleIntoCache(item, 0, 0, 0, true);
-        break;
-    }
     }
     images->DisposeWorking();
 }

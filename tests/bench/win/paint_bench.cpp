@@ -139,7 +139,7 @@ Results Measure(int width, int height, bool tracking, int frames) {
     const std::string skinFolder = SourceDir() + "\\resources\\skin\\";
     LoadSkinImages(app, skin, images,
                    [&](const std::string& name) { return ReadWholeFile(skinFolder + name + ".png"); });
-    canvas->SetCaches(&images.Store(), &skin);
+    canvas->SetCaches(&images, &skin);
     canvas->SetChangeTracking(tracking);
     app.sys.images = &images;
     IniIconParam(app);

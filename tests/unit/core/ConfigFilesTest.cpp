@@ -591,11 +591,12 @@ TEST(LoadMenu, ARecoveryThatCannotRewriteTheFileStillLoads) {
     EXPECT_EQ(t.fs.files[kMenu + ".bak"], good);
 }
 
-TEST(DeleteStoredData, DeletesTheMenuThePicturesAndWithAllTheSettings) {
+TEST(DeleteStoredData, DeletesTheMenuThePicturesTheirCopiesAndWithAllTheSettings) {
     for (const bool all : {false, true}) {
         App t;
         for (const std::string& f : {kCfg, kCfg + ".bak", kMenu, kMenu + ".bak", kData + "QorIcons\\0.png",
-                                     kData + "QorIcons\\12.PNG", kData + "QorIcons\\User Icon.ico"})
+                                     kData + "QorIcons\\12.PNG", kData + "QorIcons\\12.PNG.48.scaled",
+                                     kData + "QorIcons\\User Icon.ico"})
             t.fs.AddFile(f, "x");
         t.fs.AddFile("C:\\Users\\user\\Pictures\\mine.png", "x");
         DeleteStoredData(t.app, all);
@@ -605,6 +606,7 @@ TEST(DeleteStoredData, DeletesTheMenuThePicturesAndWithAllTheSettings) {
         EXPECT_FALSE(t.fs.Has(kMenu + ".bak"));
         EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\0.png"));
         EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\12.PNG"));
+        EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\12.PNG.48.scaled")); // the pre-scaled copy goes too
         EXPECT_TRUE(t.fs.Has(kData + "QorIcons\\User Icon.ico"));
         EXPECT_TRUE(t.fs.Has("C:\\Users\\user\\Pictures\\mine.png"));
     }

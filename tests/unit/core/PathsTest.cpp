@@ -115,5 +115,34 @@ TEST_F(PathsTest, FolderAndFileNames) {
     EXPECT_EQ(FileNameOf("C:\\tools\\run.exe"), "run.exe");
 }
 
+TEST_F(PathsTest, OnlyGeneratedPicturesHavePreScaledCopies) {
+    t.app.paths.IconCacheFolder = "C:\\Data\\QorIcons\\";
+    const std::pair<std::string, std::string> rows[] = {
+        {"C:\\Data\\QorIcons\\12.png", "C:\\Data\\QorIcons\\12.png.48.scaled"},
+        {"c:\\data\\qoricons\\3.PNG", "c:\\data\\qoricons\\3.PNG.48.scaled"}, // any letter case
+        {"C:\\Data\\QorIcons\\User Icon.ico", "C:\\Data\\QorIcons\\User Icon.ico.48.scaled"},
+        {"C:\\Data\\QorIcons\\12.png.48.scaled", ""}, // a copy has no copy
+        {"C:\\Data\\QorIcons\\12.png.48.SCALED", ""},
+        {"C:\\Data\\QorIcons\\sub\\1.png", ""}, // only directly in the folder
+        {"C:\\Data\\QorIcons\\..\\QORMenu.cfg", ""},
+        {"C:\\Data\\QorIcons\\*.png", ""},
+        {"C:\\Data\\QorIcons\\", ""},
+        {"C:\\Program Files\\QOR\\SysIcons\\Shortcut.png", ""}, // shipped pictures
+        {"D:\\Pictures\\mine.png", ""},
+        {"", ""},
+    };
+    for (const auto& [picture, copy] : rows) {
+        EXPECT_EQ(ScaledCopyOf(t.app.paths, picture, 48), copy) << picture;
+        EXPECT_EQ(ScaledCopiesPattern(t.app.paths, picture).empty(), copy.empty()) << picture;
+    }
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 32),
+              "C:\\Data\\QorIcons\\12.png.32.scaled");
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 0), "");
+    EXPECT_EQ(ScaledCopiesPattern(t.app.paths, "C:\\Data\\QorIcons\\12.png"),
+              "C:\\Data\\QorIcons\\12.png.*.scaled");
+    t.app.paths.IconCacheFolder.clear();
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 48), "");
+}
+
 } // namespace
 } // namespace qor

@@ -612,9 +612,15 @@ TEST_F(Resolve, DiscardCustomIconKeepsTheRestOfTheRecord) {
     Item(9).Title = "Mine";
     Item(9).LargeIconPath = kCache + "3.png";
     t.fs.AddFile(kCache + "3.png", "user");
+    t.fs.AddFile(kCache + "3.png.48.scaled", "copy");
+    t.fs.AddFile(kCache + "3.png.32.scaled", "copy");
+    t.fs.AddFile(kCache + "33.png.48.scaled", "another picture's copy");
     t.images.entries[{9, 1}] = {};
     DiscardCustomIcon(app, 9);
     EXPECT_FALSE(t.fs.Has(kCache + "3.png"));
+    EXPECT_FALSE(t.fs.Has(kCache + "3.png.48.scaled")); // its pre-scaled copies go with it
+    EXPECT_FALSE(t.fs.Has(kCache + "3.png.32.scaled"));
+    EXPECT_TRUE(t.fs.Has(kCache + "33.png.48.scaled"));
     EXPECT_EQ(Item(9).LargeIconPath.Peek(), "");
     EXPECT_EQ(Item(9).Title.Peek(), "Mine");
     EXPECT_FALSE(t.images.HasEntry(9, 1));
@@ -625,6 +631,8 @@ TEST_F(Resolve, DiscardCustomIconKeepsTheRestOfTheRecord) {
 struct LevelCase {
     int32_t kind;
     std::vector<int> levels;
+    bool copy = false; // built through the pre-scaled copy at `side`
+    int side = 0;
 };
 
 std::ostream& operator<<(std::ostream& os, const LevelCase& c) {
@@ -640,18 +648,25 @@ TEST_P(ImageLevels, BuiltPerKind) {
     Item(50).IconPath = kCache + "7.png";
     BuildItemImages(app, 50, 20, 10);
     EXPECT_EQ(t.images.Levels(50), c.levels);
-    EXPECT_EQ(t.images.disposals, 1);
+    EXPECT_TRUE(t.images.working.empty()); // no picture is left held
     for (int level : c.levels)
         EXPECT_EQ(ImageAt(50, level).source, kCache + "7.png");
+    // Kinds drawn at rest from a cached level may take it from the picture's pre-scaled copy.
+    EXPECT_EQ(t.images.copies.count(50) ? t.images.copies[50] : "",
+              c.copy ? kCache + "7.png." + std::to_string(c.side) + ".scaled" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ImageLevels,
-    ::testing::Values(LevelCase{3, {}}, LevelCase{7, {}}, LevelCase{8, {}}, LevelCase{13, {}},
-                      LevelCase{kind::Member, {4}}, LevelCase{kind::Command, {4}}, LevelCase{kind::User, {0}},
-                      LevelCase{14, {0}}, LevelCase{kind::Shortcut, {0, 1}}, LevelCase{kind::Blank, {0, 1}},
-                      LevelCase{kind::Group, {0, 1}}, LevelCase{kind::AllPrograms, {0, 1}},
-                      LevelCase{kind::RecycleBin, {0, 1}}, LevelCase{kind::System, {0, 1}}));
+INSTANTIATE_TEST_SUITE_P(Rows, ImageLevels,
+                         ::testing::Values(LevelCase{3, {}}, LevelCase{7, {}}, LevelCase{8, {}},
+                                           LevelCase{13, {}}, LevelCase{kind::Member, {4}, true, 32},
+                                           LevelCase{kind::Command, {4}, true, 32},
+                                           LevelCase{kind::User, {0}}, LevelCase{14, {0}},
+                                           LevelCase{kind::Shortcut, {0, 1}, true, 48},
+                                           LevelCase{kind::Blank, {0, 1}, true, 48},
+                                           LevelCase{kind::Group, {0, 1}, true, 48},
+                                           LevelCase{kind::AllPrograms, {0, 1}, true, 48},
+                                           LevelCase{kind::RecycleBin, {0, 1}, true, 48},
+                                           LevelCase{kind::System, {0, 1}, true, 48}));
 
 TEST_F(Resolve, ImageSizesAndSources) {
     app.geo.SizeLevels[1] = 56;

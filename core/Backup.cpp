@@ -447,7 +447,7 @@ bool ReadBackup(AppState& app, const std::string& path) {
     const std::set<std::string> named = PicturesInUse(scratch);
     for (const std::string& picture : CachedPictures(app))
         if (!named.count(Lower(picture)))
-            DeleteIfExists(fs, picture);
+            DeletePictureAndCopies(fs, app.paths, picture);
 
     Store& store = app.store;
     for (int g = kFirstUserGroup; g <= kGroupBound && store.IsGroup(g); ++g)
@@ -576,7 +576,7 @@ void ResetShortcutsAndIcons(AppState& app, const ReloadHooks& hooks) {
         const std::set<std::string> used = PicturesInUse(app.store);
         for (const std::string& picture : oldPictures)
             if (!used.count(Lower(picture)))
-                DeleteIfExists(*app.sys.fs, picture);
+                DeletePictureAndCopies(*app.sys.fs, app.paths, picture);
     }
     Message(app, "Reset all default shortcuts & icons successfully!", mb::Ok | mb::IconInformation);
 }

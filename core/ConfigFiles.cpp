@@ -176,6 +176,18 @@ bool DeleteIfExists(IFileSystem& fs, const std::string& path) {
     return fs.Delete(path) || fs.GetAttributes(path) == kNoAttributes;
 }
 
+bool DeletePictureAndCopies(IFileSystem& fs, const Paths& paths, const std::string& picture) {
+    const bool gone = DeleteIfExists(fs, picture);
+    const std::string copies = ScaledCopiesPattern(paths, picture);
+    if (!copies.empty()) {
+        const std::string folder = FolderOf(picture);
+        for (const FindEntry& e : fs.Find(copies))
+            if ((e.attributes & kAttrDirectory) == 0)
+                fs.Delete(folder + e.name);
+    }
+    return gone;
+}
+
 bool ReplaceFileContents(IFileSystem& fs, const std::string& path, const Bytes& bytes) {
     const std::string temp = path + kTempSuffix;
     if (WriteWholeFile(fs, temp, bytes) && fs.Replace(temp, path))

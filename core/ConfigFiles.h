@@ -11,6 +11,7 @@ namespace qor {
 struct AppState;
 struct DockItem;
 struct Store;
+struct Paths;
 
 // Forms every folder and file name and creates the data folders when missing.
 void InitPaths(AppState& app);
@@ -34,5 +35,8 @@ bool SaveMenuOf(AppState& app, const Store& store);
 bool ReplaceFileContents(IFileSystem& fs, const std::string& path, const Bytes& bytes);
 // Deletes a file when it exists; true when it is gone afterwards.
 bool DeleteIfExists(IFileSystem& fs, const std::string& path);
+// Deletes a cached picture and the pre-scaled copies made beside it; true when the picture is
+// gone afterwards.
+bool DeletePictureAndCopies(IFileSystem& fs, const Paths& paths, const std::string& picture);
 
 } // namespace qor

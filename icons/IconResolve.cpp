@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/AppState.h"
+#include "core/ConfigFiles.h"
 #include "core/Text.h"
 #include "dock/ImageCache.h"
 #include "icons/Associations.h"
@@ -89,17 +90,8 @@ int RestLevelOf(int32_t kind) {
 
 // Deletes a picture the program made, and its pre-scaled copies with it.
 void DeleteOwnedPicture(AppState& app, const std::string& path) {
-    if (!app.sys.fs || !IsOwnedPicture(app, path))
-        return;
-    if (Exists(app, path))
-        app.sys.fs->Delete(path);
-    const std::string copies = ScaledCopiesPattern(app.paths, path);
-    if (copies.empty())
-        return;
-    const std::string folder = FolderOf(path);
-    for (const FindEntry& e : app.sys.fs->Find(copies))
-        if ((e.attributes & kAttrDirectory) == 0)
-            app.sys.fs->Delete(folder + e.name);
+    if (app.sys.fs && IsOwnedPicture(app, path))
+        DeletePictureAndCopies(*app.sys.fs, app.paths, path);
 }
 
 // A picture step counts as done only when its file is really there afterwards; otherwise the

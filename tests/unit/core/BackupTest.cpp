@@ -372,6 +372,8 @@ TEST(ReadBackup, PicturesOfItemsZeroToThreeStay) {
     }
     s.Items[0].IconPath = kCache + "User Icon.ico";
     v.fs.AddFile(kCache + "User Icon.ico", B("me"));
+    v.fs.AddFile(kCache + "10.png.48.scaled", B("copy of a kept picture"));
+    v.fs.AddFile(kCache + "5.png.48.scaled", B("copy of a replaced picture"));
     v.fs.AddFile(kBackup, CraftedBackup(s, Cat({Picture("chess"), End()})));
     ASSERT_TRUE(ReadBackup(v.app, kBackup));
     for (const auto& [item, name] : chosen) {
@@ -379,7 +381,9 @@ TEST(ReadBackup, PicturesOfItemsZeroToThreeStay) {
         EXPECT_EQ(v.fs.files[kCache + name], B("own " + name)) << item;
     }
     EXPECT_EQ(v.fs.files[kCache + "User Icon.ico"], B("me"));
-    EXPECT_FALSE(v.fs.Has(kCache + "5.png")); // the replaced dock's own pictures still go
+    EXPECT_FALSE(v.fs.Has(kCache + "5.png"));           // the replaced dock's own pictures still go,
+    EXPECT_FALSE(v.fs.Has(kCache + "5.png.48.scaled")); // with their pre-scaled copies
+    EXPECT_TRUE(v.fs.Has(kCache + "10.png.48.scaled"));
 }
 
 TEST(ReadBackup, PicturesOfItemsZeroToThreeNameOnlyThisMachinesCacheOrShippedPictures) {

@@ -26,8 +26,8 @@ The figures come from the program's trace: "first-frame ms=" (from the start of 
 first UpdateLayeredWindow), "memory private-bytes=... when=trim" (after the working-set trim
 that ends start-up), "when=first-frame", "when=images-built" (once the pictures built after the
 first frame -- the ring's pictures at their own size and those of the pop-up panels -- are all
-made) and the "phase" lines, whose medians show where the time goes (SkinPictures,
-CentrePicture and ItemPictures are the parts of LoadSkinImages). Goals: first frame at most
+made) and the "phase" and "step" lines, whose medians show where the time goes (the steps
+SkinPictures, CentrePicture and ItemPictures are the parts of the phase LoadSkinImages). Goals: first frame at most
 200 ms, private memory after the trim at most 25 MB.
 """
 
@@ -178,7 +178,7 @@ class Figures:
             m = re.search(r"images pending-built=(\d+) ms=([\d.]+)", line)
             if m:
                 self.all_built.append(float(m.group(2)))
-            m = re.search(r"phase (\w+) ms=([\d.]+)", line)
+            m = re.search(r"\b(?:phase|step) (\w+) ms=([\d.]+)", line)
             if m:
                 self.phases.setdefault(m.group(1), []).append(float(m.group(2)))
 

@@ -4,6 +4,9 @@
 #include <shlwapi.h>
 #include <wincodec.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "core/AppState.h"
 #include "dock/Geometry.h"
 #include "icons/IconExtraction_win.h"
@@ -272,6 +275,13 @@ void ImageCache::ScaleIntoCache(int index, int level, int width, int height, boo
 void ImageCache::FreeEntries(int index) {
     if (ImageLevels* entry = m_store.Find(index))
         entry->FreeAll();
+}
+
+void ImageCache::SwapEntries(int a, int b) {
+    if (a < 0 || b < 0 || a == b)
+        return;
+    m_store.Entry(std::max(a, b)); // grown first: the second lookup must not move the first
+    std::swap(*m_store.Entry(a), *m_store.Entry(b));
 }
 
 bool ImageCache::HasEntry(int index, int level) const {

@@ -100,6 +100,7 @@ public:
     void ScaleIntoCache(int index, int level, int width, int height, bool ownSize) override;
     void DisposeWorking() override { m_working.reset(); }
     void FreeEntries(int index) override;
+    void SwapEntries(int a, int b) override;
     bool HasEntry(int index, int level) const override;
 
     // The working image itself, for loaders that make it elsewhere (icon extraction).

@@ -1,5 +1,6 @@
 // The hidden tray window claims the three hot keys by their global atoms, answers them in its
-// own window procedure, and gives everything back when it goes.
+// own window procedure, keeps exactly one notification icon, shows its menus, and gives
+// everything back when it goes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,7 +29,7 @@ win::Window OtherWindow() {
                                        GetModuleHandleA(nullptr), nullptr));
 }
 
-class FrmTrayHotKeys : public ::testing::Test {
+class FrmTrayWindow : public ::testing::Test {
 protected:
     void SetUp() override { t.app.sys.trace = &trace; }
     bool Load() {
@@ -41,7 +42,7 @@ protected:
     std::vector<HotKey> received;
 };
 
-TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
+TEST_F(FrmTrayWindow, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     const win::Window other = OtherWindow();
     ASSERT_TRUE(RegisterHotKey(other.get(), 1, MOD_ALT, VK_SPACE)); // Alt+Space is taken
     ASSERT_TRUE(Load());
@@ -71,12 +72,54 @@ TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     UnregisterHotKey(other.get(), 2);
 }
 
-TEST_F(FrmTrayHotKeys, TheRecreatedTaskbarIsAnsweredByTheTrayWindow) {
+TEST_F(FrmTrayWindow, TheIconIsPutBackOnceWhenTheTaskbarIsRecreatedAndGoesWithTheWindow) {
     ASSERT_TRUE(Load());
+    const std::string added = "tray icon add ok=1 size=" + std::to_string(GetSystemMetrics(SM_CXSMICON)) +
+                              "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
+    // After the three hot keys, the icon at the small-icon size.
+    ASSERT_EQ(trace.lines.size(), 4u);
+    EXPECT_EQ(trace.lines.back(), added);
+    EXPECT_TRUE(tray.TrayIconShown());
+
+    trace.lines.clear();
     ASSERT_NE(tray.TaskbarCreatedMessage(), 0u);
     EXPECT_EQ(SendMessageA(tray.Hwnd(), tray.TaskbarCreatedMessage(), 0, 0), 0);
-    EXPECT_TRUE(std::find(trace.lines.begin(), trace.lines.end(), "tray taskbar-created") !=
-                trace.lines.end());
+    EXPECT_EQ(trace.lines,
+              (std::vector<std::string>{"tray taskbar-created", "tray icon delete ok=1", added}));
+
+    trace.lines.clear();
+    tray.Unload();
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"tray icon delete ok=1"}));
+    EXPECT_FALSE(tray.TrayIconShown());
+}
+
+// Closes the menu the thread is showing, from inside the menu's own loop.
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(FrmTrayWindow, TheItemMenuShowsItsEntriesEnabledForTheClickedIcon) {
+    ASSERT_TRUE(Load());
+    t.app.run.IconCount = 8;
+    t.app.store.Items[4].Kind = kind::Shortcut;
+    t.app.dock.ClickedSlot = t.app.dock.CurrentItem = 4;
+    trace.lines.clear();
+    SetTimer(nullptr, 0, 300, &CloseMenu);
+    tray.ShowItemMenu();
+    EXPECT_EQ(trace.lines,
+              (std::vector<std::string>{"menu item-for item=4 slot=4 entry=-1",
+                                        "menu show name=item entries=&Add Shortcut:0|&Delete:1|-|Move &Up:0|"
+                                        "Move &Down:1|Move &Top:0|Move &Bottom:1|-|&Properties:1",
+                                        "menu choice name=item id=0"}));
+
+    trace.lines.clear();
+    SetTimer(nullptr, 0, 300, &CloseMenu);
+    tray.ShowTrayMenu();
+    EXPECT_EQ(trace.lines,
+              (std::vector<std::string>{"menu show name=tray entries=Change User &Icon:1|&Settings:1|"
+                                        "&About QOR Desktop:1|-|&Exit:1",
+                                        "menu choice name=tray id=0"}));
 }
 
 } // namespace

@@ -67,6 +67,30 @@ std::string FileNameOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+namespace {
+
+bool HasScaledCopies(const Paths& paths, const std::string& picture) {
+    const std::string& folder = paths.IconCacheFolder;
+    if (folder.empty() || picture.size() <= folder.size() ||
+        ToUpperAscii(picture.substr(0, folder.size())) != ToUpperAscii(folder))
+        return false;
+    const std::string name = picture.substr(folder.size());
+    return name.find_first_of("\\/:*?") == std::string::npos && name != "." && name != ".." &&
+           !EndsWithNoCase(name, kScaledCopySuffix);
+}
+
+} // namespace
+
+std::string ScaledCopyOf(const Paths& paths, const std::string& picture, int side) {
+    if (side <= 0 || !HasScaledCopies(paths, picture))
+        return {};
+    return picture + "." + std::to_string(side) + kScaledCopySuffix;
+}
+
+std::string ScaledCopiesPattern(const Paths& paths, const std::string& picture) {
+    return HasScaledCopies(paths, picture) ? picture + ".*" + kScaledCopySuffix : std::string();
+}
+
 std::string NormalizePath(std::string path, bool searchSystemFolders, ISystem& sys, IFileSystem& fs,
                           const Paths& paths) {
     path = ReplaceAll(path, "\"", "");

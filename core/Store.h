@@ -87,7 +87,8 @@ struct Store {
     std::vector<DockItem> Items;   // 0..1024 at start, may grow
     std::vector<DockGroup> Groups; // 0..36
 
-    // Creates the arrays with their fixed bounds, every record free and every Count 0.
+    // Creates the arrays with their fixed bounds, every record free and every Count 0; position 0
+    // of each group's Members holds the group's own index. The store's invariants hold.
     void Create();
 
     int LastItem() const { return static_cast<int>(Items.size()) - 1; }

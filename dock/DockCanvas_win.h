@@ -18,7 +18,7 @@
 
 namespace qor {
 
-class ImageStore;
+class ImageCache;
 class SkinCache;
 struct ImageLevels;
 
@@ -49,8 +49,9 @@ public:
     DockCanvas& operator=(const DockCanvas&) = delete;
 
     // The caches DrawCached/DrawScaled/DrawSource read (not owned; either may be null, then the
-    // images it would hold draw nothing). Fade attributes come from the skin cache.
-    void SetCaches(const ImageStore* items, const SkinCache* skin);
+    // images it would hold draw nothing). Fade attributes come from the skin cache. An item's
+    // level 0 left for later is made when it is first drawn.
+    void SetCaches(ImageCache* items, const SkinCache* skin);
     void SetPresenter(CanvasPresenter presenter) { m_presenter = std::move(presenter); }
     // With change tracking on (the default), Clear repaints only what was drawn since the last
     // clear of the same colour and Present reports only what changed; the picture is the same.
@@ -77,7 +78,8 @@ private:
     struct Surface; // the DC, DIB section and the selection of the DIB
     DockCanvas() = default;
     bool CreateGraphicFont(const wchar_t* face, float emSize);
-    const ImageLevels* Find(ImageRef image) const;
+    // The entry of an image; with `level0`, an item's level 0 left for later is made first.
+    const ImageLevels* Find(ImageRef image, bool level0) const;
     // Records that the pixels of a rectangle (clipped to the canvas) changed.
     void Touch(RECT r);
 
@@ -95,7 +97,7 @@ private:
     gdip::Brush m_fillBrush;       // FillRect's colour, set per call
     gdip::ImageAttributes m_edges; // scaled drawing without transparent fringes
 
-    const ImageStore* m_items = nullptr;
+    ImageCache* m_items = nullptr;
     const SkinCache* m_skin = nullptr;
     CanvasPresenter m_presenter;
 

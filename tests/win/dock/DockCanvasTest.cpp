@@ -28,7 +28,7 @@ protected:
         items = std::make_unique<ImageCache>(canvas->Graphics());
         skin = std::make_unique<SkinCache>(canvas->Graphics());
         ASSERT_TRUE(skin->CreateFadeAttributes());
-        canvas->SetCaches(&items->Store(), skin.get());
+        canvas->SetCaches(items.get(), skin.get());
     }
 
     // A solid picture at level 1 (side x side) and level 0 (its own 40 x 40) of an item index.
@@ -265,7 +265,7 @@ TEST_F(DockCanvasTest, PresentReportsWholeThenChangedPart) {
 TEST_F(DockCanvasTest, ChangeTrackingPaintsTheSamePicture) {
     std::unique_ptr<DockCanvas> full = DockCanvas::Create(nullptr, kWidth, kHeight);
     ASSERT_TRUE(full);
-    full->SetCaches(&items->Store(), skin.get());
+    full->SetCaches(items.get(), skin.get());
     full->SetChangeTracking(false);
     PutSolid(7, 0xFFFF0000u, 16);
     PutSolid(8, 0x8000FF00u, 24);

@@ -32,9 +32,11 @@ def _tray(qor: h.QorApp):
 
 
 def _icon_count(qor: h.QorApp, label: str) -> int:
-    """Icons in the tray window: runs of columns that hold anything but its plain background."""
+    """Icons in the tray window: runs of columns that hold anything but its plain background.
+    Taken once the screen has settled (the tray window is hidden and shown again when its only
+    icon is deleted and added)."""
+    shot = qor.wait_stable(label)
     tray = _tray(qor)
-    shot = qor.screenshot(label)
     background = shot.pixel(tray.rect.right - 2, tray.rect.y + tray.rect.h // 2)
     columns = [any(shot.pixel(x, y) != background for y in range(tray.rect.y, tray.rect.bottom))
                for x in range(tray.rect.x, tray.rect.right)]

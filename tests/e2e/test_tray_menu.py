@@ -1,14 +1,9 @@
-"""The notification-area icon and its menu, and the item menu of a ring icon, driven with the real
-mouse and keys.
+"""The notification-area icon and its menu, and the item menu of a ring icon (test_dock_input's
+ring of 8 solid-colour shortcuts, positions 4 and 6 blank), driven with the real mouse and keys.
 
-Without a desktop environment Wine keeps notification icons in its own "Wine System Tray"
-window, one small icon after the other from its left edge; the tests click the icon there and
-count the icons on its pixels. Menus cannot be read from another process under Wine, so the
-entries and their enabled state come from the program's trace ("menu show ..."), and a menu is
-driven with its access letters once it is open.
-
-The ring is test_dock_input's ring of 8 solid-colour shortcuts (positions 4 and 6 blank), so
-every position's picture can be told apart on the screen.
+Without a desktop environment Wine keeps notification icons in its own "Wine System Tray" window,
+one after the other from its left edge. Wine cannot read another process's menu, so what a menu
+offers comes from the program's trace ("menu show ..."); an open menu is driven by access letters.
 """
 
 from __future__ import annotations
@@ -60,10 +55,6 @@ def _menu_shown(qor: h.QorApp, name: str, after: int) -> str:
     raise AssertionError(f"no {name} menu was shown")
 
 
-def _lines(qor: h.QorApp, text: str) -> int:
-    return sum(text in l for l in qor.trace_lines())
-
-
 def test_tray_icon_menu_taskbar_created_and_exit(qor: h.QorApp):
     _start(qor)
     assert qor.wait_trace(r"tray icon add ok=1"), "the notification icon was not added"
@@ -80,7 +71,7 @@ def test_tray_icon_menu_taskbar_created_and_exit(qor: h.QorApp):
     assert res.returncode == 0, f"the broadcast failed: {res.stderr}"
     assert qor.wait_trace(r"tray taskbar-created"), "the tray window did not see \"TaskbarCreated\""
     deadline = time.monotonic() + 5
-    while _lines(qor, "tray icon add ok=1") < 2:
+    while sum("tray icon add ok=1" in l for l in qor.trace_lines()) < 2:
         assert time.monotonic() < deadline, "the icon was not added again"
         time.sleep(0.1)
     assert _icon_count(qor, "tray-recreated") == 1, "not exactly one icon after \"TaskbarCreated\""

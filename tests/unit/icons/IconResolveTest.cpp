@@ -410,55 +410,19 @@ TEST_F(Resolve, AFullGroupTakesNoMoreMembers) {
     EXPECT_EQ(CheckStoreInvariants(app.store), "");
 }
 
-// Drag and drop, the item menu and the property dialog all add members through NewGroupMember:
-// it alone decides whether a group takes one more.
-TEST_F(Resolve, NewGroupMemberRespectsCapacityPoolAndDuplicates) {
-    struct Row {
-        const char* what;
-        int slot;
-        int count;      // members already there
-        bool poolFull;  // every storable pool item in use
-        bool duplicate; // the path is already a member
-        bool room;      // GroupHasRoom
-        bool added;
-    };
-    const Row rows[] = {
-        {"group with room for one", 4, kGroupCapacity - 1, false, false, true, true},
-        {"full group", 4, kGroupCapacity, false, false, false, false},
-        {"All Programs with room for one", 3, kAllProgramsCapacity - 1, false, false, true, true},
-        {"full All Programs", 3, kAllProgramsCapacity, false, false, false, false},
-        {"no storable pool item", 4, 1, true, false, false, false},
-        {"already a member", 4, 1, false, true, true, false},
-        {"not a group", 9, 0, false, false, true, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        SetUp();
-        for (int i = kFirstPoolItem; i <= kItemBound; ++i)
-            Item(i) = DockItem{};
+// Drag and drop, the item menu and the property dialog add members only through NewGroupMember
+// (the tests above reach it through AddPathToItem); All Programs holds 1024 members.
+TEST_F(Resolve, AllProgramsTakesMembersUpTo1024) {
+    for (int count : {kAllProgramsCapacity - 1, kAllProgramsCapacity}) {
+        SCOPED_TRACE(count);
         Item(kFirstPoolItem).Kind = kind::Member;
-        Item(kFirstPoolItem).Target = "C:\\Apps\\old.exe";
-        Group(row.slot).Count = row.count;
-        for (int j = 1; j <= row.count; ++j)
-            Group(row.slot).Members[j] = kFirstPoolItem;
-        if (row.poolFull)
-            for (int i = kFirstPoolItem; i <= kItemBound; ++i)
-                Item(i).Kind = kind::Member;
-        const std::string path = row.duplicate ? "C:\\Apps\\old.exe" : "C:\\Apps\\new.exe";
-
-        EXPECT_EQ(GroupHasRoom(app.store, row.slot), row.room);
-        const int it = NewGroupMember(app, row.slot, path);
-        EXPECT_EQ(it >= 0, row.added);
-        EXPECT_EQ(app.store.Items.size(), static_cast<std::size_t>(kItemBound + 1));
-        if (row.slot == 9)
-            continue;
-        EXPECT_EQ(Group(row.slot).Count, row.count + (row.added ? 1 : 0));
-        if (row.added) {
-            EXPECT_EQ(it, kFirstPoolItem + 1);
-            EXPECT_EQ(Item(it).Kind, kind::Member);
-            EXPECT_EQ(Group(row.slot).Members[row.count + 1], it);
-            EXPECT_TRUE(EndsWith(Item(row.slot).Title.Peek(), " (Full)")) << Item(row.slot).Title.Peek();
-        }
+        Group(3).Count = count;
+        std::fill(Group(3).Members.begin() + 1, Group(3).Members.end(), kFirstPoolItem);
+        const bool room = count < kAllProgramsCapacity;
+        EXPECT_EQ(GroupHasRoom(app.store, 3), room);
+        EXPECT_EQ(NewGroupMember(app, 3, "C:\\Apps\\new.exe"), room ? kFirstPoolItem + 1 : -1);
+        EXPECT_EQ(Group(3).Count, kAllProgramsCapacity);
+        EXPECT_EQ(Item(3).Title.Peek(), "All Programs Group (Full)");
     }
 }
 

@@ -1,5 +1,5 @@
 // The hidden tray window claims the three hot keys by their global atoms, answers them in its
-// own window procedure, keeps exactly one notification icon, shows its menus, and gives
+// own window procedure, keeps exactly one notification icon, and gives
 // everything back when it goes.
 #include <gtest/gtest.h>
 
@@ -91,35 +91,6 @@ TEST_F(FrmTrayWindow, TheIconIsPutBackOnceWhenTheTaskbarIsRecreatedAndGoesWithTh
     tray.Unload();
     EXPECT_EQ(trace.lines, (std::vector<std::string>{"tray icon delete ok=1"}));
     EXPECT_FALSE(tray.TrayIconShown());
-}
-
-// Closes the menu the thread is showing, from inside the menu's own loop.
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-}
-
-TEST_F(FrmTrayWindow, TheItemMenuShowsItsEntriesEnabledForTheClickedIcon) {
-    ASSERT_TRUE(Load());
-    t.app.run.IconCount = 8;
-    t.app.store.Items[4].Kind = kind::Shortcut;
-    t.app.dock.ClickedSlot = t.app.dock.CurrentItem = 4;
-    trace.lines.clear();
-    SetTimer(nullptr, 0, 300, &CloseMenu);
-    tray.ShowItemMenu();
-    EXPECT_EQ(trace.lines,
-              (std::vector<std::string>{"menu item-for item=4 slot=4 entry=-1",
-                                        "menu show name=item entries=&Add Shortcut:0|&Delete:1|-|Move &Up:0|"
-                                        "Move &Down:1|Move &Top:0|Move &Bottom:1|-|&Properties:1",
-                                        "menu choice name=item id=0"}));
-
-    trace.lines.clear();
-    SetTimer(nullptr, 0, 300, &CloseMenu);
-    tray.ShowTrayMenu();
-    EXPECT_EQ(trace.lines,
-              (std::vector<std::string>{"menu show name=tray entries=Change User &Icon:1|&Settings:1|"
-                                        "&About QOR Desktop:1|-|&Exit:1",
-                                        "menu choice name=tray id=0"}));
 }
 
 } // namespace

@@ -15,6 +15,18 @@ void Store::Create() {
     }
 }
 
+bool GroupHasRoom(const Store& store, int group) {
+    if (!store.IsGroup(group))
+        return false;
+    const DockGroup& g = store.Groups[group];
+    if (g.Count < 0 || g.Count >= GroupCapacity(group) || g.Count + 1 >= static_cast<int>(g.Members.size()))
+        return false;
+    for (int i = kFirstPoolItem; i <= kItemBound && i <= store.LastItem(); ++i)
+        if (store.Items[i].Kind == kind::Free)
+            return true;
+    return false;
+}
+
 std::string CheckStoreInvariants(const Store& store) {
     if (store.Items.size() < kItemBound + 1)
         return "Items has fewer than 1025 records";

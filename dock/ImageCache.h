@@ -31,6 +31,9 @@ public:
                                   int side, bool withLevel0) = 0;
     // Frees the entries of an image index at levels 0..4.
     virtual void FreeEntries(int index) = 0;
+    // Exchanges every rendering of two image indices (an item moved to another ring slot takes
+    // its pictures along).
+    virtual void SwapEntries(int a, int b) = 0;
     virtual bool HasEntry(int index, int level) const = 0;
 };
 

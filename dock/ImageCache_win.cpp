@@ -4,7 +4,9 @@
 #include <shlwapi.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/AppState.h"
 #include "dock/Geometry.h"
@@ -425,6 +427,13 @@ std::size_t ImageCache::DoPendingWork(std::size_t count) {
 void ImageCache::FreeEntries(int index) {
     if (ImageLevels* entry = m_store.Find(index))
         entry->FreeAll();
+}
+
+void ImageCache::SwapEntries(int a, int b) {
+    if (a < 0 || b < 0 || a == b)
+        return;
+    m_store.Entry(std::max(a, b)); // grown first: the second lookup must not move the first
+    std::swap(*m_store.Entry(a), *m_store.Entry(b));
 }
 
 bool ImageCache::HasEntry(int index, int level) const {

@@ -118,6 +118,7 @@ public:
     bool BuildFromPicture(int index, const std::string& path, const std::string& copy, int level, int side,
                           bool withLevel0) override;
     void FreeEntries(int index) override;
+    void SwapEntries(int a, int b) override;
     // Level 0 left for later counts as absent.
     bool HasEntry(int index, int level) const override;
 

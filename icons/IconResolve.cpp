@@ -357,35 +357,44 @@ void AddPathToItem(AppState& app, const std::string& path, int slot) {
         store.Items[slot].Kind = kind::Shortcut;
         break;
     case kind::Group:
-    case kind::AllPrograms: {
-        if (!store.IsGroup(slot) || !IsNewGroupMember(app, slot, p))
+    case kind::AllPrograms:
+        it = NewGroupMember(app, slot, p);
+        if (it < 0)
             return;
-        DockGroup& group = store.Groups[slot];
-        // A full group has no room left in Members.
-        if (group.Count >= GroupCapacity(slot) || group.Count + 1 >= static_cast<int>(group.Members.size()))
-            return;
-        const std::size_t before = store.Items.size();
-        it = FindFreeItem(app, 0);
-        // Items above 1024 cannot be stored in the menu file: a member is refused rather than
-        // shown now and lost at the next start. The record just grown for it is given back.
-        if (it > kItemBound) {
-            if (store.Items.size() > before)
-                store.Items.pop_back();
-            if (app.sys.trace && app.sys.trace->Enabled())
-                app.sys.trace->Line("AddPathToItem: no free member item up to 1024, " + p + " not added");
-            return;
-        }
-        store.Items[it] = BlankItem();
-        store.Items[it].Kind = kind::Member;
-        ++group.Count;
-        group.Members[group.Count] = it;
-        UpdateGroupTitle(app, slot);
         break;
-    }
     default:
         return; // other kinds take no paths
     }
     ResolveCommon(app, p, it);
+}
+
+int NewGroupMember(AppState& app, int slot, const std::string& path) {
+    Store& store = app.store;
+    if (!store.IsGroup(slot) || !store.IsItem(slot))
+        return -1;
+    const int32_t k = store.Items[slot].Kind;
+    if (k != kind::Group && k != kind::AllPrograms)
+        return -1;
+    const std::string p = CleanString(path);
+    if (!IsNewGroupMember(app, slot, p))
+        return -1;
+    // A full group has no room left in Members, and members above 1024 could not be stored in
+    // the menu file: such a member is refused rather than shown now and lost at the next start.
+    if (!GroupHasRoom(store, slot)) {
+        if (app.sys.trace && app.sys.trace->Enabled())
+            app.sys.trace->Line("NewGroupMember: group " + std::to_string(slot) + " has no room, " + p +
+                                " not added");
+        return -1;
+    }
+    // GroupHasRoom saw a free pool item up to 1024, and the search starts at the pool's first.
+    const int it = FindFreeItem(app, 0);
+    DockGroup& group = store.Groups[slot];
+    store.Items[it] = BlankItem();
+    store.Items[it].Kind = kind::Member;
+    ++group.Count;
+    group.Members[group.Count] = it;
+    UpdateGroupTitle(app, slot);
+    return it;
 }
 
 void RepointItem(AppState& app, const std::string& path, int item) {

@@ -12,6 +12,7 @@
 namespace qor {
 
 struct AppState;
+class IPopupActions;
 
 class FrmSubMenu {
 public:
@@ -40,6 +41,9 @@ public:
     // Closes the pop-up; unless `noFormMainFocus`, the dock gets the focus back.
     // NOT BUILT YET: traced only, like MenuFocus.
     void EscCancel(bool noFormMainFocus);
+    // What the item menu asks of the pop-up (its controller).
+    // NOT BUILT YET: null until the pop-up has its controller; the item menu then skips it.
+    IPopupActions* Actions() { return nullptr; }
 
 private:
     template <class T> friend LRESULT CALLBACK win::WindowThunk(HWND, UINT, WPARAM, LPARAM);

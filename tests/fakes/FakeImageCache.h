@@ -69,6 +69,12 @@ public:
         for (int level = 0; level < kImageLevels; ++level)
             entries.erase({index, level});
     }
+    void SwapEntries(int a, int b) override {
+        std::map<std::pair<int, int>, Entry> swapped;
+        for (const auto& [key, entry] : entries)
+            swapped[{key.first == a ? b : key.first == b ? a : key.first, key.second}] = entry;
+        entries = std::move(swapped);
+    }
     bool HasEntry(int index, int level) const override { return entries.count({index, level}) != 0; }
 
     // The levels built for an index, in order.

@@ -410,6 +410,22 @@ TEST_F(Resolve, AFullGroupTakesNoMoreMembers) {
     EXPECT_EQ(CheckStoreInvariants(app.store), "");
 }
 
+// Drag and drop, the item menu and the property dialog add members only through NewGroupMember
+// (the tests above reach it through AddPathToItem); All Programs holds 1024 members.
+TEST_F(Resolve, AllProgramsTakesMembersUpTo1024) {
+    for (int count : {kAllProgramsCapacity - 1, kAllProgramsCapacity}) {
+        SCOPED_TRACE(count);
+        Item(kFirstPoolItem).Kind = kind::Member;
+        Group(3).Count = count;
+        std::fill(Group(3).Members.begin() + 1, Group(3).Members.end(), kFirstPoolItem);
+        const bool room = count < kAllProgramsCapacity;
+        EXPECT_EQ(GroupHasRoom(app.store, 3), room);
+        EXPECT_EQ(NewGroupMember(app, 3, "C:\\Apps\\new.exe"), room ? kFirstPoolItem + 1 : -1);
+        EXPECT_EQ(Group(3).Count, kAllProgramsCapacity);
+        EXPECT_EQ(Item(3).Title.Peek(), "All Programs Group (Full)");
+    }
+}
+
 // ---- free items ---------------------------------------------------------------------------------
 
 TEST_F(Resolve, FreeMemberItemsComeFromThePoolAndGrowPast1024) {

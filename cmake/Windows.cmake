@@ -111,6 +111,10 @@ endforeach()
 add_executable(qor_marker WIN32 ${CMAKE_SOURCE_DIR}/tests/tools/qor_marker.cpp)
 target_include_directories(qor_marker PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(qor_marker PRIVATE ${QOR_STATIC_LINK})
+# Sends a registered window message to every top-level window ("TaskbarCreated" for the tray
+# journey of the end-to-end tests).
+add_executable(qor_broadcast WIN32 ${CMAKE_SOURCE_DIR}/tests/tools/qor_broadcast.cpp)
+target_link_options(qor_broadcast PRIVATE ${QOR_STATIC_LINK})
 set(QOR_DIALOGS_RC ${CMAKE_SOURCE_DIR}/resources/Dialogs.rc)
 set_property(SOURCE ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc APPEND PROPERTY OBJECT_DEPENDS
     ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h)

@@ -23,7 +23,6 @@ struct AppState {
     DockRuntime dock;
     int WindowsMajor = 0; // from CheckWindowsVersion
     std::string WindowsVersionText;
-    int ResolvingItem = -1; // the item whose icon is being produced (icons/IconResolve.cpp)
 };
 
 } // namespace qor

@@ -4,12 +4,19 @@
 // crafted. Restoring one therefore reads and checks the whole file first, writes the pictures
 // it carries only into this machine's icon cache folder (under their stored name when that is a
 // plain "<n>.png" of the cache that is not in use, else under a fresh number, the item's path
-// following), saves the menu, and only then removes the pictures of the dock it replaced. Until
-// the menu is saved nothing of the running dock is touched, so a failed restore leaves it whole.
+// following), saves the menu, and only then removes the pictures of the dock it replaced that
+// the restored dock does not name. Until the menu is saved nothing of the running dock is
+// touched, so a failed restore leaves it whole.
+//
+// Shipped pictures (SysIcons) are never carried. They are recognised by the folder's name, not
+// by this install's path, so a backup written by a copy installed elsewhere is read the same
+// way; the restored items then name this install's pictures.
 #include "core/Backup.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
+#include <string_view>
 
 #include "core/AppState.h"
 #include "core/ConfigFiles.h"
@@ -102,12 +109,59 @@ bool ConfirmReplace(AppState& app, const std::string& target) {
     return true;
 }
 
-bool IsEmbedded(const std::string& cleanedPath, const std::string& sysIconsFolder) {
-    return !cleanedPath.empty() && !StartsWith(cleanedPath, sysIconsFolder);
-}
+// The folder of shipped pictures, as the end of the folder part of a path (any letter case).
+constexpr std::string_view kShippedFolder = "\\SysIcons";
+// A backup names at most this many SysIcons folders worth trying as an older build's own.
+constexpr std::size_t kMaxOlderFolders = 8;
 
 std::string Lower(const std::string& s) {
     return ToLowerAscii(s);
+}
+
+// A single name that stays inside the folder it is put in: no separators, no stream, no "..".
+bool IsPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("\\/:") == std::string_view::npos;
+}
+
+// The length of the folder part of a shipped picture's path ("...\SysIcons\"), or 0.
+std::size_t ShippedFolderLength(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string_view::npos || !EndsWithNoCase(path.substr(0, slash), kShippedFolder))
+        return 0;
+    return slash + 1;
+}
+
+// The name of a shipped picture (the text after its last "\SysIcons\"), or empty text.
+std::string ShippedPictureName(const std::string& path) {
+    const std::size_t folder = ShippedFolderLength(path);
+    if (folder == 0 || !IsPlainFileName(std::string_view(path).substr(folder)))
+        return {};
+    return path.substr(folder);
+}
+
+// A file directly inside `folder` (compared without regard to case).
+bool IsDirectlyIn(const std::string& path, const std::string& folder) {
+    return !folder.empty() && path.size() > folder.size() &&
+           Lower(path.substr(0, folder.size())) == Lower(folder) &&
+           IsPlainFileName(std::string_view(path).substr(folder.size()));
+}
+
+// The picture part with one rule: each carried path of items 4..1024 in walk order, then "/END".
+bool WalkPictures(ByteReader in, const std::vector<std::string>& paths, const PictureRule& rule,
+                  BackupImage& image) {
+    image.files.clear();
+    for (int i = kFirstBackedUpItem; i <= kItemBound; ++i) {
+        const std::size_t at = static_cast<std::size_t>(2 * (i - kFirstBackedUpItem));
+        if (!ReadItemPictures(in, i, paths[at], paths[at + 1], rule, image.files))
+            return false;
+    }
+    const ByteSpan end = in.Take(4);
+    if (end.size() != 4 || std::string(end.begin(), end.end()) != kEndMarker)
+        return false;
+    image.size = in.Position();
+    image.rule = rule;
+    return true;
 }
 
 // A restored picture is written without a flush of its own: a restore may carry a thousand of
@@ -147,32 +201,78 @@ std::set<std::string> PicturesInUse(const Store& store) {
 
 } // namespace
 
+bool IsShippedPicture(const std::string& path) {
+    return !ShippedPictureName(path).empty();
+}
+
+bool PictureRule::Carries(const std::string& path) const {
+    if (path.empty())
+        return false;
+    if (!older)
+        return !IsShippedPicture(path);
+    return ownFolder.empty() || !StartsWith(path, ownFolder);
+}
+
+std::optional<EmbeddedFile> ReadEmbeddedFile(ByteReader& in, int item, bool large, const std::string& path) {
+    const int32_t n = in.I32();
+    if (!in.Ok() || n < 0 || static_cast<std::size_t>(n) > in.Remaining()) {
+        in.Take(in.Remaining() + 1); // sets the failed state
+        return std::nullopt;
+    }
+    EmbeddedFile file{item, large, path, in.Position(), static_cast<std::size_t>(n)};
+    in.Take(file.size);
+    return file;
+}
+
+bool ReadItemPictures(ByteReader& in, int item, const std::string& iconPath, const std::string& largePath,
+                      const PictureRule& rule, std::vector<EmbeddedFile>& files) {
+    for (const bool large : {false, true}) {
+        const std::string& path = large ? largePath : iconPath;
+        if (!rule.Carries(path))
+            continue;
+        std::optional<EmbeddedFile> file = ReadEmbeddedFile(in, item, large, path);
+        if (!file)
+            return false;
+        files.push_back(std::move(*file));
+    }
+    return true;
+}
+
 std::optional<BackupImage> ParseBackup(ByteSpan bytes, const std::string& sysIconsFolder) {
     std::optional<MenuImage> menu = ParseMenu(bytes);
     if (!menu)
         return std::nullopt;
     BackupImage image;
     image.menu = std::move(*menu);
-    ByteReader in(bytes);
-    in.Take(image.menu.size);
+    ByteReader pictures(bytes);
+    pictures.Take(image.menu.size);
+
+    // The cleaned paths in walk order, and the SysIcons folders they name.
+    std::vector<std::string> paths;
+    paths.reserve(2 * (kItemBound - kFirstBackedUpItem + 1));
+    std::vector<std::string> folders{sysIconsFolder};
     for (int i = kFirstBackedUpItem; i <= kItemBound; ++i) {
         const DockItem& item = image.menu.items[static_cast<std::size_t>(i)];
-        for (const bool large : {false, true}) {
-            const std::string path = large ? item.LargeIconPath.Peek() : item.IconPath.Peek();
-            if (!IsEmbedded(path, sysIconsFolder))
+        for (const FixedText<255>* field : {&item.IconPath, &item.LargeIconPath}) {
+            paths.push_back(field->Peek());
+            const std::size_t length = ShippedFolderLength(paths.back());
+            if (length == 0 || folders.size() > kMaxOlderFolders)
                 continue;
-            const int32_t n = in.I32();
-            if (!in.Ok() || n < 0 || static_cast<std::size_t>(n) > in.Remaining())
-                return std::nullopt;
-            image.files.push_back({i, large, path, in.Position(), static_cast<std::size_t>(n)});
-            in.Take(static_cast<std::size_t>(n));
+            std::string folder = paths.back().substr(0, length);
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+                folders.push_back(std::move(folder));
         }
     }
-    const ByteSpan end = in.Take(4);
-    if (end.size() != 4 || std::string(end.begin(), end.end()) != kEndMarker)
-        return std::nullopt;
-    image.size = in.Position();
-    return image;
+
+    if (WalkPictures(pictures, paths, PictureRule{}, image))
+        return image;
+    // A backup of an older build: its own SysIcons folder is this install's or one the records
+    // name; with none of them, every picture was carried.
+    folders.emplace_back();
+    for (const std::string& folder : folders)
+        if (WalkPictures(pictures, paths, PictureRule{true, folder}, image))
+            return image;
+    return std::nullopt;
 }
 
 bool IsCachePictureName(const std::string& path, const std::string& cacheFolder) {
@@ -188,10 +288,19 @@ bool IsCachePictureName(const std::string& path, const std::string& cacheFolder)
     return true;
 }
 
+std::string KeptPicturePath(const std::string& storedPath, int item, const Paths& paths) {
+    const std::string shipped = ShippedPictureName(storedPath);
+    if (!shipped.empty())
+        return paths.SysIconsFolder + shipped;
+    if (item < kFirstBackedUpItem && IsDirectlyIn(storedPath, paths.IconCacheFolder))
+        return storedPath;
+    return {};
+}
+
 bool WriteBackup(AppState& app, const std::string& path) {
     IFileSystem& fs = *app.sys.fs;
     Store& store = app.store;
-    const std::string& sysIcons = app.paths.SysIconsFolder;
+    const PictureRule carried;
     const int last = store.LastItem() < kItemBound ? store.LastItem() : kItemBound;
 
     // Pictures that no longer exist are forgotten; they are rebuilt after a restore.
@@ -208,7 +317,7 @@ bool WriteBackup(AppState& app, const std::string& path) {
     for (int i = kFirstBackedUpItem; i <= last && ok; ++i) {
         const DockItem& item = store.Items[static_cast<std::size_t>(i)];
         for (const std::string& p : {item.IconPath.Peek(), item.LargeIconPath.Peek()}) {
-            if (!IsEmbedded(p, sysIcons))
+            if (!carried.Carries(p))
                 continue;
             const int64_t length = fs.GetLength(p);
             std::optional<Bytes> data;
@@ -254,24 +363,29 @@ bool ReadBackup(AppState& app, const std::string& path) {
     std::optional<BackupImage> image = ParseBackup(all, paths.SysIconsFolder);
     if (!image)
         return fail();
+    if (image->rule.older && app.sys.trace && app.sys.trace->Enabled()) {
+        const std::string& own = image->rule.ownFolder;
+        app.sys.trace->Line("ReadBackup: the layout of an older build, whose own pictures were in " +
+                            (own.empty() ? std::string("none of the folders named") : own));
+    }
 
     // The backup as a store of its own.
     Store scratch;
     scratch.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        scratch.Groups[static_cast<std::size_t>(g)].Members[0] = g;
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
         scratch.Groups[static_cast<std::size_t>(g)] = image->menu.Group(g);
     for (int i = 0; i <= kItemBound; ++i)
         scratch.Items[static_cast<std::size_t>(i)] = image->menu.items[static_cast<std::size_t>(i)];
 
-    for (int i = kFirstBackedUpItem; i <= kItemBound; ++i) {
+    // Pictures the backup does not carry: shipped ones are this install's, items 0..3 keep those
+    // of the icon cache, nothing else is named. (Carried ones are placed below.)
+    for (int i = 0; i <= kItemBound; ++i) {
         DockItem& item = scratch.Items[static_cast<std::size_t>(i)];
         for (FixedText<255>* field : {&item.IconPath, &item.LargeIconPath}) {
-            const std::string p = field->Clean();
-            // A shipped picture's path never climbs out of its folder.
-            if (StartsWith(p, paths.SysIconsFolder) && p.find("..") != std::string::npos)
-                field->Set("");
+            const std::string stored = field->Peek();
+            const std::string kept = KeptPicturePath(stored, i, paths);
+            if (kept != stored)
+                *field = kept;
         }
     }
 
@@ -328,10 +442,12 @@ bool ReadBackup(AppState& app, const std::string& path) {
         return fail();
     }
 
-    // The replaced dock's pictures go.
+    // The replaced dock's pictures go, except those the restored dock still names: the carried
+    // ones and the pictures of items 0..3, which a backup never carries.
+    const std::set<std::string> named = PicturesInUse(scratch);
     for (const std::string& picture : CachedPictures(app))
-        if (!claimed.count(Lower(picture)))
-            DeleteIfExists(fs, picture);
+        if (!named.count(Lower(picture)))
+            DeletePictureAndCopies(fs, app.paths, picture);
 
     Store& store = app.store;
     for (int g = kFirstUserGroup; g <= kGroupBound && store.IsGroup(g); ++g)
@@ -460,7 +576,7 @@ void ResetShortcutsAndIcons(AppState& app, const ReloadHooks& hooks) {
         const std::set<std::string> used = PicturesInUse(app.store);
         for (const std::string& picture : oldPictures)
             if (!used.count(Lower(picture)))
-                DeleteIfExists(*app.sys.fs, picture);
+                DeletePictureAndCopies(*app.sys.fs, app.paths, picture);
     }
     Message(app, "Reset all default shortcuts & icons successfully!", mb::Ok | mb::IconInformation);
 }

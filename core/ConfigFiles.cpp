@@ -176,6 +176,18 @@ bool DeleteIfExists(IFileSystem& fs, const std::string& path) {
     return fs.Delete(path) || fs.GetAttributes(path) == kNoAttributes;
 }
 
+bool DeletePictureAndCopies(IFileSystem& fs, const Paths& paths, const std::string& picture) {
+    const bool gone = DeleteIfExists(fs, picture);
+    const std::string copies = ScaledCopiesPattern(paths, picture);
+    if (!copies.empty()) {
+        const std::string folder = FolderOf(picture);
+        for (const FindEntry& e : fs.Find(copies))
+            if ((e.attributes & kAttrDirectory) == 0)
+                fs.Delete(folder + e.name);
+    }
+    return gone;
+}
+
 bool ReplaceFileContents(IFileSystem& fs, const std::string& path, const Bytes& bytes) {
     const std::string temp = path + kTempSuffix;
     if (WriteWholeFile(fs, temp, bytes) && fs.Replace(temp, path))
@@ -258,38 +270,38 @@ bool LoadSettings(AppState& app) {
     cfg = *stored;
     cfg.MaxIconSize = run.MaxIconSize; // stored, never read back
 
-    // 1. Rest size.
+    // Rest size: 16 up to the largest size, else the default stays.
     if (cfg.IconSize >= 16 && cfg.IconSize <= run.MaxIconSize)
         run.IconSize = cfg.IconSize;
     cfg.IconSize = run.IconSize;
-    // 2. Hover size.
+    // Hover size: from the rest size up to the largest, else 16 above the rest size.
     if (cfg.MagnifiedSize >= run.IconSize && cfg.MagnifiedSize <= run.MaxIconSize)
         run.MagnifiedSize = cfg.MagnifiedSize;
     else
         run.MagnifiedSize = run.IconSize + 16 > run.MaxIconSize ? run.MaxIconSize : run.IconSize + 16;
     cfg.MagnifiedSize = run.MagnifiedSize;
-    // 3. Radius.
+    // Radius: within what the screen allows, else the default.
     if (cfg.Radius >= screen.MinRadius && cfg.Radius <= screen.MaxRadius)
         run.Radius = cfg.Radius;
     else
         run.Radius = cfg.Radius = run.DefaultRadius;
-    // 4. Icon count.
+    // Icon count: codes 0..7 give 8 to 36 positions; anything else gives 20.
     if (cfg.IconCountCode < 0 || cfg.IconCountCode > 7)
         cfg.IconCountCode = 3;
     run.IconCount = cfg.IconCountCode * 4 + 8;
-    // 5. Only the opacity comes from the file; the colour stays black.
+    // Only the opacity comes from the file; the colour stays black.
     run.BackColor = {0, 0, 0, cfg.BackColor[3]};
     run.BackColorArgb = ColourToArgb(run.BackColor);
     cfg.BackColor = run.BackColor;
-    // 6. The centre picture is the user picture when there is one.
+    // The centre picture is the user picture when there is one.
     if (app.store.IsItem(kCentreItem)) {
         std::string userIcon = app.paths.UserIconFile;
         app.store.Items[kCentreItem].IconPath = PathExists(userIcon, *app.sys.fs) ? userIcon : std::string();
     }
-    // 7. Start with Windows: the entry is written again and the flag becomes the outcome.
+    // Start with Windows: the entry is written again and the flag becomes the outcome.
     if (cfg.AutoRun != 0)
         cfg.AutoRun = SetAutoRun(app, true) == 1 ? kTrue : kFalse;
-    // 8. The stored window position stays on the screen; both 0 means the default place.
+    // The stored window position stays on the screen; both 0 means the default place.
     const int maxLeft = screen.ScreenWidthTwips - kWindowWidthTwips;
     const int maxTop = screen.ScreenHeightTwips - kWindowHeightTwips;
     cfg.WindowLeft = Clamp(cfg.WindowLeft, 0, maxLeft);
@@ -298,7 +310,7 @@ bool LoadSettings(AppState& app) {
         cfg.WindowLeft = RoundHalfEven(maxLeft / 2.0);
         cfg.WindowTop = maxTop;
     }
-    // 9.
+    // The spare value keeps to its range.
     if (cfg.Spare4 < 0 || cfg.Spare4 > 8)
         cfg.Spare4 = 0;
 
@@ -320,6 +332,20 @@ bool SaveMenu(AppState& app) {
     return SaveMenuOf(app, app.store);
 }
 
+void TakeStoredItem(Store& store, int index, const DockItem& stored) {
+    if (!store.IsItem(index))
+        return;
+    DockItem& item = store.Items[static_cast<std::size_t>(index)];
+    // Built-in commands keep what the default catalogue made of them, except a chosen picture.
+    if (index >= kFirstCommandItem && index <= kLastCommandItem) {
+        item.LargeIconPath = stored.LargeIconPath;
+        return;
+    }
+    item = stored;
+    if (index <= kLastRingSlot && item.Kind == kind::Free)
+        item.Kind = kind::Blank;
+}
+
 bool LoadMenu(AppState& app) {
     const double start = NowMs(app);
     Store& store = app.store;
@@ -335,24 +361,17 @@ bool LoadMenu(AppState& app) {
 
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
         store.Groups[static_cast<std::size_t>(g)] = std::move(image->Group(g));
-    for (int i = 0; i <= kLastTemplate; ++i) {
-        DockItem& item = store.Items[static_cast<std::size_t>(i)];
-        item = image->items[static_cast<std::size_t>(i)];
-        if (i <= kLastRingSlot && item.Kind == kind::Free)
-            item.Kind = kind::Blank;
-    }
-    // Built-in commands keep what the default catalogue made of them, except a chosen picture.
-    for (int i = kFirstCommandItem; i <= kLastCommandItem; ++i)
-        store.Items[static_cast<std::size_t>(i)].LargeIconPath =
-            image->items[static_cast<std::size_t>(i)].LargeIconPath;
-    for (int i = kFirstPoolItem; i <= kItemBound; ++i)
-        store.Items[static_cast<std::size_t>(i)] = image->items[static_cast<std::size_t>(i)];
+    for (int i = 0; i <= kItemBound; ++i)
+        TakeStoredItem(store, i, image->items[static_cast<std::size_t>(i)]);
 
+    // Only groups carry the " (Full)" / " (Empty)" suffix: a slot holding a shortcut keeps its
+    // caption whatever count its group record still has. A repaired count shows in the caption.
     for (int g = kFirstUserGroup; g <= kGroupBound; ++g) {
+        if (!IsGroupKind(store.Items[static_cast<std::size_t>(g)].Kind))
+            continue;
         const int32_t stored = image->storedCounts[static_cast<std::size_t>(g - kFirstUserGroup)];
         const int32_t count = store.Groups[static_cast<std::size_t>(g)].Count;
-        // A repaired count must show in the caption of a group too.
-        if (stored > 1 || (stored != count && IsGroupKind(store.Items[static_cast<std::size_t>(g)].Kind)))
+        if (stored > 1 || stored != count)
             UpdateGroupTitle(app, g);
     }
     if (Tracing(app) && image->repairs > 0)
@@ -374,9 +393,11 @@ void DeleteStoredData(AppState& app, bool all) {
     DeleteIfExists(fs, p.MenuFile + kTempSuffix);
     if (p.IconCacheFolder.empty())
         return;
-    for (const FindEntry& e : fs.Find(p.IconCacheFolder + "*.png"))
-        if ((e.attributes & kAttrDirectory) == 0 && e.name != "." && e.name != "..")
-            DeleteIfExists(fs, p.IconCacheFolder + e.name);
+    // The pictures, and the pre-scaled copies made from them.
+    for (const std::string& pattern : {std::string("*.png"), std::string("*") + kScaledCopySuffix})
+        for (const FindEntry& e : fs.Find(p.IconCacheFolder + pattern))
+            if ((e.attributes & kAttrDirectory) == 0 && e.name != "." && e.name != "..")
+                DeleteIfExists(fs, p.IconCacheFolder + e.name);
 }
 
 } // namespace qor

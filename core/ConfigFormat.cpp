@@ -1,7 +1,7 @@
 #include "core/ConfigFormat.h"
 
+#include <algorithm>
 #include <cstring>
-#include <set>
 
 namespace qor {
 
@@ -30,13 +30,19 @@ int16_t ByteReader::I16() {
     return static_cast<int16_t>(static_cast<uint16_t>(s[0] | (s[1] << 8)));
 }
 
+namespace {
+
+int32_t LittleEndianI32(const uint8_t* p) {
+    const uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                       (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<int32_t>(v);
+}
+
+} // namespace
+
 int32_t ByteReader::I32() {
     const ByteSpan s = Take(4);
-    if (s.empty())
-        return 0;
-    const uint32_t v = static_cast<uint32_t>(s[0]) | (static_cast<uint32_t>(s[1]) << 8) |
-                       (static_cast<uint32_t>(s[2]) << 16) | (static_cast<uint32_t>(s[3]) << 24);
-    return static_cast<int32_t>(v);
+    return s.empty() ? 0 : LittleEndianI32(s.data());
 }
 
 void PutU8(Bytes& out, uint8_t v) {
@@ -231,10 +237,6 @@ Bytes SerializeMenu(const Store& store) {
     return out;
 }
 
-namespace {
-
-// One group record into a Members array of the group's standard size. Stored elements whose
-// index (lower bound + position) falls outside 0..capacity are read and dropped.
 bool ReadGroupRecord(ByteReader& in, int g, DockGroup& group, int& repairs) {
     const int capacity = GroupCapacity(g);
     group.Members.assign(static_cast<std::size_t>(capacity + 1), 0);
@@ -249,12 +251,15 @@ bool ReadGroupRecord(ByteReader& in, int g, DockGroup& group, int& repairs) {
             return false;
         if (elements != capacity + 1 || lower != 0)
             ++repairs;
-        for (int32_t k = 0; k < elements; ++k) {
-            const int32_t v = in.I32();
-            const int64_t index = static_cast<int64_t>(lower) + k;
-            if (index >= 0 && index <= capacity)
-                group.Members[static_cast<std::size_t>(index)] = v;
-        }
+        // Element k holds index lower + k; only indices 0..capacity are kept, the rest is skipped.
+        const int64_t first = std::clamp<int64_t>(-static_cast<int64_t>(lower), 0, elements);
+        const int64_t last = std::clamp<int64_t>(static_cast<int64_t>(capacity) + 1 - lower, first, elements);
+        in.Take(static_cast<std::size_t>(first) * 4);
+        const ByteSpan kept = in.Take(static_cast<std::size_t>(last - first) * 4);
+        int32_t* to = group.Members.data() + (lower + first);
+        for (std::size_t at = 0; at + 4 <= kept.size(); at += 4)
+            *to++ = LittleEndianI32(kept.data() + at);
+        in.Take(static_cast<std::size_t>(elements - last) * 4);
     } else if (dims != 0) {
         return false;
     } else {
@@ -264,8 +269,7 @@ bool ReadGroupRecord(ByteReader& in, int g, DockGroup& group, int& repairs) {
     return in.Ok();
 }
 
-// Brings a group in line with the store's invariants against the image's items.
-void RepairGroup(int g, DockGroup& group, const std::vector<DockItem>& items, std::set<int32_t>& listed,
+void RepairGroup(int g, DockGroup& group, const std::vector<DockItem>& items, std::vector<bool>& listed,
                  int& repairs) {
     if (group.Members[0] != g) {
         group.Members[0] = g;
@@ -281,9 +285,12 @@ void RepairGroup(int g, DockGroup& group, const std::vector<DockItem>& items, st
     for (int j = 1; j <= count; ++j) {
         const int32_t m = group.Members[static_cast<std::size_t>(j)];
         const bool usable = m >= kFirstPoolItem && m <= kItemBound &&
-                            items[static_cast<std::size_t>(m)].Kind != kind::Free && listed.insert(m).second;
-        if (usable)
+                            items[static_cast<std::size_t>(m)].Kind != kind::Free &&
+                            !listed[static_cast<std::size_t>(m)];
+        if (usable) {
+            listed[static_cast<std::size_t>(m)] = true;
             group.Members[static_cast<std::size_t>(++kept)] = m;
+        }
     }
     if (kept != count || count != group.Count)
         ++repairs;
@@ -292,18 +299,32 @@ void RepairGroup(int g, DockGroup& group, const std::vector<DockItem>& items, st
     group.Count = kept;
 }
 
+namespace {
+
+bool ReadGroupSection(ByteReader& in, MenuImage& image) {
+    image.groups.resize(kStoredGroupCount);
+    image.storedCounts.resize(kStoredGroupCount);
+    for (int g = kFirstUserGroup; g <= kGroupBound; ++g) {
+        if (!ReadGroupRecord(in, g, image.Group(g), image.repairs))
+            return false;
+        image.storedCounts[static_cast<std::size_t>(g - kFirstUserGroup)] = image.Group(g).Count;
+    }
+    return true;
+}
+
+void RepairGroups(MenuImage& image) {
+    std::vector<bool> listed(kItemBound + 1, false);
+    for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
+        RepairGroup(g, image.Group(g), image.items, listed, image.repairs);
+}
+
 } // namespace
 
 std::optional<MenuImage> ParseMenu(ByteSpan bytes) {
     ByteReader in(bytes);
     MenuImage image;
-    image.groups.resize(kStoredGroupCount);
-    image.storedCounts.resize(kStoredGroupCount);
-    for (int g = kFirstUserGroup; g <= kGroupBound; ++g) {
-        if (!ReadGroupRecord(in, g, image.Group(g), image.repairs))
-            return std::nullopt;
-        image.storedCounts[static_cast<std::size_t>(g - kFirstUserGroup)] = image.Group(g).Count;
-    }
+    if (!ReadGroupSection(in, image))
+        return std::nullopt;
     // Checked before sizing the item array, so a short file costs nothing.
     if (in.Remaining() < kStoredItemCount * kItemRecordSize)
         return std::nullopt;
@@ -312,10 +333,7 @@ std::optional<MenuImage> ParseMenu(ByteSpan bytes) {
         if (!ReadItemRecord(in, item))
             return std::nullopt;
     image.size = in.Position();
-
-    std::set<int32_t> listed;
-    for (int g = kFirstUserGroup; g <= kGroupBound; ++g)
-        RepairGroup(g, image.Group(g), image.items, listed, image.repairs);
+    RepairGroups(image);
     return image;
 }
 

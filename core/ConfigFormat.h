@@ -106,4 +106,13 @@ struct MenuImage {
 // Bytes after the records are not looked at.
 std::optional<MenuImage> ParseMenu(ByteSpan bytes);
 
+// The group records one at a time, as ParseMenu reads them. ReadGroupRecord reads the record of
+// group g into a Members array of the group's standard size (stored elements outside it are
+// read and dropped); false when it cannot be read. RepairGroup then brings the group in line as
+// described above against `items` (indices 0..1024); `listed` (1025 marks) holds the items that
+// groups before it list, and receives this group's members. Every change counts in `repairs`.
+bool ReadGroupRecord(ByteReader& in, int g, DockGroup& group, int& repairs);
+void RepairGroup(int g, DockGroup& group, const std::vector<DockItem>& items, std::vector<bool>& listed,
+                 int& repairs);
+
 } // namespace qor

@@ -171,6 +171,7 @@ bool Program::Main() {
         m_subMenu.Load(m_instance);
         m_main.Connect(&m_subMenu, &m_tray, this);
         m_subMenu.Connect(&m_main, &m_tray, this);
+        m_tray.Connect(m_main.Controller(), m_main.Hwnd(), &m_subMenu.Actions(), *this);
         m_ui.SetOwner(m_main.Hwnd());
     });
     Phase("LoadSkinImages", [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });
@@ -288,12 +289,19 @@ void Program::ShowWindowPlaceholder(const char* window) {
     Trace(std::string("window-requested name=") + window);
 }
 
-void Program::ShowSettings() {
-    ShowWindowPlaceholder("settings");
+// NOT BUILT YET: the settings, about and property windows come with their own work; until then
+// each request is only written to the trace.
+void Program::ShowSettings(bool modeless) {
+    ShowWindowPlaceholder(modeless ? "settings modeless=1" : "settings modeless=0");
 }
 
 void Program::ShowAbout() {
     ShowWindowPlaceholder("about");
+}
+
+void Program::ShowProperties(int item, bool addMode) {
+    ShowWindowPlaceholder(
+        ("properties item=" + std::to_string(item) + " add=" + (addMode ? "1" : "0")).c_str());
 }
 
 void Program::ShowGetStarted() {

@@ -60,8 +60,9 @@ public:
     void PendingImagesBuilt(std::size_t count) override;
 
     // IProgramActions.
-    void ShowSettings() override;
+    void ShowSettings(bool modeless) override;
     void ShowAbout() override;
+    void ShowProperties(int item, bool addMode) override;
     void ShowGetStarted() override;
     void PumpMessages() override;
     void MonitorOff() override;
@@ -77,8 +78,8 @@ private:
     void Trace(const std::string& text);
     void SaveAll(const char* reason);
 
-    // Stand-ins for the windows wired later (the settings, about and "Get Started" windows):
-    // each notes the request in the trace.
+    // Stand-ins for the windows wired later (the settings, about, property and "Get Started"
+    // windows): each notes the request in the trace and opens nothing.
     void ShowWindowPlaceholder(const char* window);
     void UnloadDialogsPlaceholder();
 

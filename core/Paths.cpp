@@ -43,14 +43,16 @@ bool ExpandEnvironment(std::string& text, ISystem& sys) {
 // written just before the marker at the start of the path ("c:\windows\...") goes with it, so
 // the result never holds two drives. One left-to-right pass over the original text: the
 // inserted folder is never scanned again, as it may itself end in the marker ("C:\windows\").
-std::string ReplaceMarker(const std::string& text, const std::string& marker, const std::string& windowsFolder) {
+std::string ReplaceMarker(const std::string& text, const std::string& marker,
+                          const std::string& windowsFolder) {
     std::string out;
     std::size_t pos = 0;
     if (text.size() >= 2 + marker.size() && text[1] == ':' && text.compare(2, marker.size(), marker) == 0) {
         out = windowsFolder;
         pos = 2 + marker.size();
     }
-    for (std::size_t found; (found = text.find(marker, pos)) != std::string::npos; pos = found + marker.size())
+    for (std::size_t found; (found = text.find(marker, pos)) != std::string::npos;
+         pos = found + marker.size())
         out.append(text, pos, found - pos).append(windowsFolder);
     return out.append(text, pos, std::string::npos);
 }
@@ -65,6 +67,30 @@ std::string FolderOf(const std::string& path) {
 std::string FileNameOf(const std::string& path) {
     const std::size_t cut = path.find_last_of('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+namespace {
+
+bool HasScaledCopies(const Paths& paths, const std::string& picture) {
+    const std::string& folder = paths.IconCacheFolder;
+    if (folder.empty() || picture.size() <= folder.size() ||
+        ToUpperAscii(picture.substr(0, folder.size())) != ToUpperAscii(folder))
+        return false;
+    const std::string name = picture.substr(folder.size());
+    return name.find_first_of("\\/:*?") == std::string::npos && name != "." && name != ".." &&
+           !EndsWithNoCase(name, kScaledCopySuffix);
+}
+
+} // namespace
+
+std::string ScaledCopyOf(const Paths& paths, const std::string& picture, int side) {
+    if (side <= 0 || !HasScaledCopies(paths, picture))
+        return {};
+    return picture + "." + std::to_string(side) + kScaledCopySuffix;
+}
+
+std::string ScaledCopiesPattern(const Paths& paths, const std::string& picture) {
+    return HasScaledCopies(paths, picture) ? picture + ".*" + kScaledCopySuffix : std::string();
 }
 
 std::string NormalizePath(std::string path, bool searchSystemFolders, ISystem& sys, IFileSystem& fs,
@@ -92,7 +118,8 @@ std::string NormalizePath(std::string path, bool searchSystemFolders, ISystem& s
         matched = false;
 
     if (!matched && searchSystemFolders) {
-        for (const std::string& folder : {paths.SystemFolder + "Drivers\\", paths.SystemFolder, paths.WindowsFolder}) {
+        for (const std::string& folder :
+             {paths.SystemFolder + "Drivers\\", paths.SystemFolder, paths.WindowsFolder}) {
             std::string candidate = folder + path;
             if (!folder.empty() && FileExists(candidate, fs)) {
                 path = folder + path;

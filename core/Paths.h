@@ -34,6 +34,20 @@ struct Paths {
     std::string CommonDesktopFolder;
 };
 
+// The pre-scaled copies of a picture the program generated in the icon cache folder: beside it,
+// its name followed by a side in pixels and this suffix ("12.png.48.scaled"). Each holds the
+// picture as the dock draws it at rest at that side, is written and checked by the image cache,
+// and is never an item's picture: no "*.png" pattern (deletion, backups, cache numbering) ever
+// matches it. Any of them may be missing at any time.
+constexpr const char* kScaledCopySuffix = ".scaled";
+
+// Where the copy of `picture` at side x side lives; empty when the picture can have none: it is
+// not a file directly inside IconCacheFolder (any letter case; shipped pictures and files
+// elsewhere), or it is a copy itself, or the side is not positive.
+std::string ScaledCopyOf(const Paths& paths, const std::string& picture, int side);
+// A FindFirstFile pattern for every copy of `picture`, at any side; empty when it can have none.
+std::string ScaledCopiesPattern(const Paths& paths, const std::string& picture);
+
 // Path rewriting of registry icon locations and command lines (quotes, doubled backslashes,
 // environment variables, "\SystemRoot\" style markers, bare names in the system folders).
 std::string NormalizePath(std::string path, bool searchSystemFolders, ISystem& sys, IFileSystem& fs,

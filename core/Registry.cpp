@@ -27,7 +27,7 @@ constexpr RootName kRoots[] = {
     {"HKEY_DYN_DATA", reg::DynData},
 };
 
-// The leading number of a text, as a BASIC Val() reads it ("12abc" -> 12, "x" -> 0).
+// The number a text starts with, after leading blanks ("12abc" -> 12, "x" -> 0).
 double LeadingNumber(const std::string& text) {
     const std::string t = TrimBlanks(text);
     char* end = nullptr;
@@ -156,16 +156,20 @@ bool RegisterAppInfo(AppState& app) {
 int SetAutoRun(AppState& app, bool on) {
     IRegistry& reg = *app.sys.reg;
     const std::string exe = ExecutablePath(app);
-    const std::string current = ReadRegistryText(reg, kRunKey, kRunValue);
-    if (current == exe && on)
+    // Windows paths: the entry names this program in whatever letter case it was written.
+    const auto namesThisProgram = [&] {
+        return ToLowerAscii(ReadRegistryText(reg, kRunKey, kRunValue)) == ToLowerAscii(exe);
+    };
+    const bool present = namesThisProgram();
+    if (present && on)
         return 1;
-    if (current != exe && !on)
+    if (!present && !on)
         return 0; // an entry of another copy of the program is left alone
     if (on)
         WriteRegistryValue(reg, kRunKey, kRunValue, exe, 1);
     else
         DeleteRegistryValue(reg, kRunKey, kRunValue);
-    return ReadRegistryText(reg, kRunKey, kRunValue) == exe ? 1 : 0;
+    return namesThisProgram() ? 1 : 0;
 }
 
 } // namespace qor

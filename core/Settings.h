@@ -38,8 +38,6 @@ struct DockSettings {
     bool operator==(const DockSettings&) const = default;
 };
 
-constexpr int kSettingsRecordSize = 564;
-
 // Screen quantities, measured once at start.
 struct ScreenMetrics {
     int ScreenWidth = 0;
@@ -82,7 +80,8 @@ int RoundHalfEven(double value);
 // ScreenWidth and ScreenHeight are the work area's size so that the ring is centred on it.
 ScreenMetrics MeasureScreen(const ScreenInfo& info);
 
-// The defaults of step 3 of InitializeState that depend on nothing but the screen.
+// The settings InitializeState starts from before the settings file is read: the defaults that
+// depend on nothing but the screen.
 void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics& screen);
 
 struct AppState;

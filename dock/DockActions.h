@@ -31,10 +31,14 @@ class IProgramActions {
 public:
     virtual ~IProgramActions() = default;
 
-    // The settings window, modal and owned by the dock (one copy at a time).
-    virtual void ShowSettings() = 0;
+    // The settings window, owned by the dock (one copy at a time): modal for the built-in
+    // command, modeless from the tray menu so that the dock stays usable.
+    virtual void ShowSettings(bool modeless) = 0;
     // The about window, modal and owned by the dock.
     virtual void ShowAbout() = 0;
+    // The property dialog for item `item`, modal and owned by the dock; with `addMode` it adds a
+    // new shortcut (to the group, when `item` is one).
+    virtual void ShowProperties(int item, bool addMode) = 0;
     // The "Get Started" window, modeless.
     virtual void ShowGetStarted() = 0;
     // The orderly end (saves, restores the desktop, unloads the windows).

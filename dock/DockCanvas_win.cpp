@@ -235,7 +235,7 @@ bool DockCanvas::CreatePanelFont(const wchar_t* face, float emSize) {
     return true;
 }
 
-void DockCanvas::SetCaches(const ImageStore* items, const SkinCache* skin) {
+void DockCanvas::SetCaches(ImageCache* items, const SkinCache* skin) {
     m_items = items;
     m_skin = skin;
 }
@@ -260,10 +260,12 @@ uint32_t DockCanvas::Pixel(int x, int y) const {
         ->bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
 }
 
-const ImageLevels* DockCanvas::Find(ImageRef image) const {
+const ImageLevels* DockCanvas::Find(ImageRef image, bool level0) const {
     if (image.cache == ImageRef::Cache::Skin)
         return m_skin ? m_skin->Store().Find(image.index) : nullptr;
-    return m_items ? m_items->Find(image.index) : nullptr;
+    if (!m_items)
+        return nullptr;
+    return level0 ? m_items->WithLevel0(image.index) : m_items->Store().Find(image.index);
 }
 
 void DockCanvas::Touch(RECT r) {
@@ -317,7 +319,7 @@ void DockCanvas::FillRect(int x, int y, int width, int height, uint32_t argb, Co
 }
 
 void DockCanvas::DrawCached(ImageRef image, int level, int x, int y) {
-    const ImageLevels* entry = Find(image);
+    const ImageLevels* entry = Find(image, false);
     const CachedLevel* cached = entry ? entry->Cached(level) : nullptr;
     if (!m_graphics || !cached)
         return;
@@ -348,7 +350,7 @@ const CachedLevel* DockCanvas::ScaledSkin(const ImageLevels& entry, int width, i
 }
 
 void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height, int fade) {
-    const ImageLevels* entry = Find(image);
+    const ImageLevels* entry = Find(image, true);
     if (!m_graphics || !entry || !entry->image || width <= 0 || height <= 0)
         return;
     if (image.cache == ImageRef::Cache::Skin && fade == kNoFade) {
@@ -371,7 +373,7 @@ void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height,
 
 void DockCanvas::DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy,
                             float dw, float dh) {
-    const ImageLevels* entry = Find(image);
+    const ImageLevels* entry = Find(image, true);
     if (!m_graphics || !entry || !entry->image || dw <= 0 || dh <= 0)
         return;
     GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx, sy, sw, sh, UnitPixel,

@@ -20,7 +20,7 @@
 
 namespace qor {
 
-class ImageStore;
+class ImageCache;
 class SkinCache;
 struct ImageLevels;
 struct CachedLevel;
@@ -52,8 +52,9 @@ public:
     DockCanvas& operator=(const DockCanvas&) = delete;
 
     // The caches DrawCached/DrawScaled/DrawSource read (not owned; either may be null, then the
-    // images it would hold draw nothing). Fade attributes come from the skin cache.
-    void SetCaches(const ImageStore* items, const SkinCache* skin);
+    // images it would hold draw nothing). Fade attributes come from the skin cache. An item's
+    // level 0 left for later is made when it is first drawn.
+    void SetCaches(ImageCache* items, const SkinCache* skin);
     void SetPresenter(CanvasPresenter presenter) { m_presenter = std::move(presenter); }
     // With change tracking on (the default), Clear repaints only what was drawn since the last
     // clear of the same colour and Present reports only what changed; the picture is the same.
@@ -87,7 +88,8 @@ private:
     // The pop-up panel's text objects: a regular font of `emSize` pixels, left and centred
     // alignment, a dark and a grey brush.
     bool CreatePanelFont(const wchar_t* face, float emSize);
-    const ImageLevels* Find(ImageRef image) const;
+    // The entry of an image; with `level0`, an item's level 0 left for later is made first.
+    const ImageLevels* Find(ImageRef image, bool level0) const;
     // A skin picture drawn scaled is kept at that size as a cached bitmap: the pop-up's body is
     // stretched to the same height at every repaint, which costs far more than drawing it.
     const CachedLevel* ScaledSkin(const ImageLevels& entry, int width, int height);
@@ -123,7 +125,7 @@ private:
     };
     std::array<KeptPixels, 4> m_kept;
 
-    const ImageStore* m_items = nullptr;
+    ImageCache* m_items = nullptr;
     const SkinCache* m_skin = nullptr;
     CanvasPresenter m_presenter;
 

@@ -20,9 +20,12 @@ namespace qor {
 namespace {
 
 // The pending pictures are built in small batches on a timer: timer messages come after input,
-// so the dock answers the mouse while they are made (a batch takes a few milliseconds).
+// so the dock answers the mouse while they are made. A batch ends after a few milliseconds (a
+// picture whose pre-scaled copy is written as well takes several times as long as one that
+// comes from its copy).
 constexpr UINT kImageBuildTickMs = 1;
 constexpr std::size_t kImagesPerTick = 16;
+constexpr double kImageBuildBudgetMs = 8.0;
 
 // Modifier keys held now, as the controller counts them.
 int ShiftState() {
@@ -104,7 +107,7 @@ void FrmMain::CreateGraphic() {
         return;
     m_skin = std::make_unique<SkinCache>(m_canvas->Graphics());
     m_images = std::make_unique<ImageCache>(m_canvas->Graphics());
-    m_canvas->SetCaches(&m_images->Store(), m_skin.get());
+    m_canvas->SetCaches(m_images.get(), m_skin.get());
     m_canvas->SetPresenter([this](const CanvasFrame& frame) { PresentFrame(frame); });
 }
 
@@ -124,6 +127,7 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem, const SkinReader& re
     m_buildItem = buildItem;
     m_pendingImages.clear();
     m_nextPending = 0;
+    m_builtLater = 0;
     StopTimer(Timer::BuildImages);
     // Items below the command items are drawn on the ring (or are its templates): built now.
     // Later ones wait, except free records, which have no picture.
@@ -148,23 +152,42 @@ void FrmMain::FinishPendingImages() {
     BuildPendingImages(PendingImages());
 }
 
-void FrmMain::BuildPendingImages(std::size_t count) {
-    for (; count > 0 && m_nextPending < m_pendingImages.size(); --count)
-        if (m_buildItem)
-            m_buildItem(m_pendingImages[m_nextPending++]);
-    if (PendingImages() == 0 && !m_pendingImages.empty()) {
-        StopTimer(Timer::BuildImages);
-        const std::size_t built = m_pendingImages.size();
-        m_pendingImages.clear();
-        m_nextPending = 0;
-        m_program.PendingImagesBuilt(built);
+std::size_t FrmMain::PendingImages() const {
+    return (m_images ? m_images->PendingWork() : 0) + m_pendingImages.size() - m_nextPending;
+}
+
+void FrmMain::BuildPendingImages(std::size_t count, double budgetMs) {
+    IClock* clock = budgetMs > 0 ? m_app.sys.clock : nullptr;
+    const double start = clock ? clock->NowMs() : 0.0;
+    for (; count > 0; --count) {
+        // The ring's pictures at their own size (the enlarged and centre views) and the
+        // pre-scaled copies made at start-up first, then the pop-up pictures.
+        if (!(m_images && m_images->DoPendingWork(1) == 1)) {
+            if (m_nextPending >= m_pendingImages.size())
+                break;
+            if (m_buildItem)
+                m_buildItem(m_pendingImages[m_nextPending]);
+            ++m_nextPending;
+        }
+        ++m_builtLater;
+        if (clock && clock->NowMs() - start >= budgetMs)
+            break;
     }
+    if (PendingImages() > 0)
+        return;
+    StopTimer(Timer::BuildImages);
+    if (m_builtLater > 0)
+        m_program.PendingImagesBuilt(m_builtLater);
+    m_pendingImages.clear();
+    m_nextPending = 0;
+    m_builtLater = 0;
 }
 
 void FrmMain::ReleaseImages() noexcept {
     StopTimer(Timer::BuildImages);
     m_pendingImages.clear();
     m_nextPending = 0;
+    m_builtLater = 0;
     if (m_skin && m_images)
         qor::ReleaseImages(*m_skin, *m_images);
 }
@@ -248,7 +271,7 @@ void FrmMain::OnEndSession(bool ending) {
 
 void FrmMain::OnTimer(UINT_PTR id) {
     if (id == static_cast<UINT_PTR>(Timer::BuildImages))
-        BuildPendingImages(kImagesPerTick);
+        BuildPendingImages(kImagesPerTick, kImageBuildBudgetMs);
     else if (IsDockTimer(id))
         m_dock.OnTimer(static_cast<DockTimer>(id));
 }

@@ -79,15 +79,17 @@ public:
     // LoadSkinImages for this window's canvas: the skin from the program's resources, every
     // item's renderings through `buildItem`. The item cache becomes the program's image service.
     // The pictures of items shown only in pop-up panels (command items and group members, up to
-    // a thousand of them) are left pending: BuildPendingImagesLater makes them after the first
-    // frame, a few at a time, so that the ring shows at once.
-    // The skin comes from the program's resources unless `readSkin` names another source.
+    // a thousand of them) are left pending, and so are the ring's pictures at their own size when
+    // the rest size came from a pre-scaled copy, and the copies made meanwhile:
+    // BuildPendingImagesLater makes them after the first frame, a few at a time, so that the
+    // ring shows at once. The skin comes from the program's resources unless `readSkin` names
+    // another source.
     void LoadImages(const ItemImageBuilder& buildItem, const SkinReader& readSkin = {});
     // Starts building the pending pictures in the background of the message loop.
     void BuildPendingImagesLater();
     // Builds every pending picture now (before a pop-up panel shows them).
     void FinishPendingImages();
-    std::size_t PendingImages() const { return m_pendingImages.size() - m_nextPending; }
+    std::size_t PendingImages() const;
     // Every rendering and attribute object of both caches.
     void ReleaseImages() noexcept;
 
@@ -133,8 +135,9 @@ private:
     void ShowGetStarted() override;
     void SwitchDesktop() override;
     bool SaveMenu() override;
-    // Builds up to `count` pending pictures; stops the building timer when none is left.
-    void BuildPendingImages(std::size_t count);
+    // Builds up to `count` pending pictures, stopping once `budgetMs` have passed (0: no limit);
+    // stops the building timer when none is left.
+    void BuildPendingImages(std::size_t count, double budgetMs = 0);
     // Hands a frame of the canvas to the window (the canvas's presenter).
     void PresentFrame(const CanvasFrame& frame);
 
@@ -154,6 +157,7 @@ private:
     IProgramActions* m_actions = nullptr;
     // Set while a button release is handled: the capture it gives back is no lost drag.
     bool m_releasing = false;
+    std::size_t m_builtLater = 0; // pictures built since the pending ones were listed
 };
 
 } // namespace qor

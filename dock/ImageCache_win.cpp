@@ -4,9 +4,14 @@
 #include <shlwapi.h>
 #include <wincodec.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
 #include "core/AppState.h"
 #include "dock/Geometry.h"
 #include "icons/IconExtraction_win.h"
+#include "icons/ImageFiles_win.h"
 
 namespace qor {
 
@@ -53,6 +58,51 @@ Image RenderInto(GpImage* source, int width, int height) {
     return result;
 }
 
+// Makes cached level 1..4 of `entry` from a picture already at the level's size, for `target`.
+bool CacheRendering(GpImage* rendered, ImageLevels& entry, int level, GpGraphics* target) {
+    UINT w = 0;
+    UINT h = 0;
+    if (!rendered || !target || level < 1 || level >= kImageLevels || GdipGetImageWidth(rendered, &w) != Ok ||
+        GdipGetImageHeight(rendered, &h) != Ok)
+        return false;
+    GpCachedBitmap* cached = nullptr;
+    if (GdipCreateCachedBitmap(static_cast<GpBitmap*>(rendered), target, &cached) != Ok)
+        return false;
+    CachedLevel& slot = entry.cached[static_cast<std::size_t>(level - 1)];
+    slot.bitmap.reset(cached);
+    slot.width = static_cast<int>(w);
+    slot.height = static_cast<int>(h);
+    return true;
+}
+
+// ---- Pre-scaled copies ----------------------------------------------------------------------
+
+std::optional<FILETIME> LastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// Saves the rendering at the rest size as the picture's copy, stamped with the picture's
+// last-write time; the stamp comes last, so a copy cut short never passes for fresh. A copy that
+// cannot be written is simply not there (the picture itself is decoded next time).
+void WriteScaledCopy(GpImage* rendered, const std::string& copy, const FILETIME& pictureWritten) {
+    if (SavePng(rendered, copy) == Ok) {
+        const win::Handle file(CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (win::IsValid(file) && SetFileTime(file.get(), nullptr, nullptr, &pictureWritten))
+            return;
+    }
+    DeleteFileA(copy.c_str());
+}
+
 } // namespace
 
 // ---- ImageLevels and ImageStore -------------------------------------------------------------
@@ -74,6 +124,7 @@ void ImageLevels::Free(int level) {
     if (level == 0) {
         image.reset();
         width = height = 0;
+        level0Source.clear();
     } else if (level >= 1 && level < kImageLevels) {
         cached[static_cast<std::size_t>(level - 1)] = CachedLevel{};
     }
@@ -135,16 +186,7 @@ bool ScaleIntoCache(GpImage* source, ImageLevels& entry, int level, int width, i
         entry.height = height;
         return true;
     }
-    if (!target)
-        return false;
-    GpCachedBitmap* cached = nullptr;
-    if (GdipCreateCachedBitmap(AsBitmap(rendered), target, &cached) != Ok)
-        return false;
-    CachedLevel& slot = entry.cached[static_cast<std::size_t>(level - 1)];
-    slot.bitmap.reset(cached);
-    slot.width = width;
-    slot.height = height;
-    return true;
+    return CacheRendering(rendered.get(), entry, level, target);
 }
 
 Image DecodeImage(const Bytes& bytes) {
@@ -185,6 +227,25 @@ Image PictureDecoder::Decode(const std::string& path) const {
     if (FAILED(m_factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
                                                     WICDecodeMetadataCacheOnDemand, decoder.Put())))
         return {};
+    return FirstFrame(decoder.get());
+}
+
+Image PictureDecoder::Decode(const Bytes& bytes) const {
+    if (!m_factory || bytes.empty() || bytes.size() > 0x7FFFFFFF)
+        return {};
+    win::ComPtr<IWICStream> stream;
+    if (FAILED(m_factory->CreateStream(stream.Put())) ||
+        FAILED(
+            stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()))))
+        return {};
+    win::ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(m_factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.Put())))
+        return {};
+    return FirstFrame(decoder.get()); // a copy of the pixels: the bytes may go afterwards
+}
+
+Image PictureDecoder::FirstFrame(IWICBitmapDecoder* decoder) const {
     win::ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.Put())))
         return {};
@@ -269,9 +330,110 @@ void ImageCache::ScaleIntoCache(int index, int level, int width, int height, boo
         qor::ScaleIntoCache(m_working.get(), *entry, level, width, height, ownSize, m_target);
 }
 
+bool ImageCache::BuildFromPicture(int index, const std::string& path, const std::string& copy, int level,
+                                  int side, bool withLevel0) {
+    ImageLevels* entry = m_store.Entry(index);
+    if (!entry || level < 1 || level >= kImageLevels || side <= 0 || side > kMaxSide)
+        return false;
+    const std::optional<FILETIME> written = LastWriteTime(path);
+    if (!written)
+        return false;
+    if (!copy.empty() && BuildFromCopy(*entry, path, copy, *written, level, side, withLevel0))
+        return true;
+    const Image picture = LoadImageFile(path, &m_decoder);
+    if (!picture)
+        return false;
+    entry->FreeAll();
+    const Image rendered = RenderInto(picture.get(), side, side);
+    if (rendered && CacheRendering(rendered.get(), *entry, level, m_target) && !copy.empty()) {
+        if (!m_copiesLater) {
+            WriteScaledCopy(rendered.get(), copy, *written);
+        } else {
+            // A plain copy of the pixels waits: under Wine the rendering itself, kept beside the
+            // cached bitmap made from it, holds some 170 KB of private memory.
+            GpBitmap* pixels = nullptr;
+            if (GdipCloneBitmapAreaI(0, 0, side, side, PixelFormat32bppARGB, AsBitmap(rendered), &pixels) ==
+                Ok)
+                m_copies.push_back(CopyToWrite{Image(pixels), copy, *written});
+        }
+    }
+    if (withLevel0)
+        qor::ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+    return true;
+}
+
+bool ImageCache::BuildFromCopy(ImageLevels& entry, const std::string& path, const std::string& copy,
+                               const FILETIME& pictureWritten, int level, int side, bool withLevel0) {
+    const std::optional<FILETIME> copyWritten = LastWriteTime(copy);
+    if (!copyWritten || !SameTime(*copyWritten, pictureWritten))
+        return false;
+    const Image small = LoadImageFile(copy, &m_decoder);
+    UINT w = 0;
+    UINT h = 0;
+    if (!small || GdipGetImageWidth(small.get(), &w) != Ok || GdipGetImageHeight(small.get(), &h) != Ok ||
+        w != static_cast<UINT>(side) || h != static_cast<UINT>(side))
+        return false;
+    ImageLevels built;
+    if (!CacheRendering(small.get(), built, level, m_target))
+        return false;
+    entry = std::move(built);
+    if (withLevel0)
+        entry.level0Source = path;
+    return true;
+}
+
+void ImageCache::MakeDeferredLevel0(ImageLevels& entry) {
+    if (entry.level0Source.empty() || entry.image)
+        return;
+    const std::string path = std::move(entry.level0Source);
+    entry.level0Source.clear(); // one attempt: a picture that no longer loads leaves level 0 empty
+    const Image picture = LoadImageFile(path, &m_decoder);
+    if (picture)
+        qor::ScaleIntoCache(picture.get(), entry, 0, 0, 0, true, nullptr);
+}
+
+const ImageLevels* ImageCache::WithLevel0(int index) {
+    ImageLevels* entry = m_store.Find(index);
+    if (entry)
+        MakeDeferredLevel0(*entry);
+    return entry;
+}
+
+std::size_t ImageCache::PendingWork() const {
+    std::size_t count = m_copies.size();
+    for (int index = 0; index < m_store.Count(); ++index)
+        if (!m_store.Find(index)->level0Source.empty())
+            ++count;
+    return count;
+}
+
+std::size_t ImageCache::DoPendingWork(std::size_t count) {
+    std::size_t done = 0;
+    for (int index = 0; done < count && index < m_store.Count(); ++index) {
+        ImageLevels& entry = *m_store.Find(index);
+        if (entry.level0Source.empty())
+            continue;
+        MakeDeferredLevel0(entry);
+        ++done;
+    }
+    for (; done < count && !m_copies.empty(); ++done) {
+        const CopyToWrite& c = m_copies.back();
+        WriteScaledCopy(c.rendered.get(), c.path, c.pictureWritten);
+        m_copies.pop_back();
+    }
+    return done;
+}
+
 void ImageCache::FreeEntries(int index) {
     if (ImageLevels* entry = m_store.Find(index))
         entry->FreeAll();
+}
+
+void ImageCache::SwapEntries(int a, int b) {
+    if (a < 0 || b < 0 || a == b)
+        return;
+    m_store.Entry(std::max(a, b)); // grown first: the second lookup must not move the first
+    std::swap(*m_store.Entry(a), *m_store.Entry(b));
 }
 
 bool ImageCache::HasEntry(int index, int level) const {
@@ -283,6 +445,7 @@ void ImageCache::RebuildLevel(int index, int level, int size) {
     ImageLevels* entry = m_store.Find(index);
     if (!entry || level < 1 || level >= kImageLevels)
         return;
+    MakeDeferredLevel0(*entry);
     entry->Free(level);
     if (entry->image)
         qor::ScaleIntoCache(entry->image.get(), *entry, level, size, size, false, m_target);
@@ -291,6 +454,7 @@ void ImageCache::RebuildLevel(int index, int level, int size) {
 void ImageCache::FreeAll() {
     m_store.FreeAll();
     m_working.reset();
+    m_copies.clear(); // unwritten copies are simply made again at the next start
 }
 
 // ---- SkinCache ------------------------------------------------------------------------------
@@ -348,11 +512,42 @@ SkinReader ResourceSkinReader(HMODULE module) {
 
 namespace {
 
-Image ReadSkinPicture(const SkinReader& read, const char* name) {
+// Times one step of the picture building as a "step" line of the trace: a part of the start-up
+// phase around it (LoadSkinImages), so that the phases alone still add up to the start-up time.
+// Costs one virtual call when the trace is off.
+class StepTrace {
+public:
+    StepTrace(const AppState& app, const char* name)
+        : m_app(app), m_name(name), m_on(app.sys.trace && app.sys.clock && app.sys.trace->Enabled()) {
+        if (m_on)
+            m_start = app.sys.clock->NowMs();
+    }
+    ~StepTrace() {
+        if (!m_on)
+            return;
+        char line[96];
+        std::snprintf(line, sizeof line, "step %s ms=%.3f", m_name, m_app.sys.clock->NowMs() - m_start);
+        m_app.sys.trace->Line(line);
+    }
+    StepTrace(const StepTrace&) = delete;
+    StepTrace& operator=(const StepTrace&) = delete;
+
+private:
+    const AppState& m_app;
+    const char* m_name;
+    bool m_on;
+    double m_start = 0;
+};
+
+Image ReadSkinPicture(const SkinReader& read, const char* name, const PictureDecoder& decoder) {
     if (!read)
         return {};
     std::optional<Bytes> bytes = read(name);
-    return bytes ? DecodeImage(*bytes) : Image{};
+    if (!bytes)
+        return {};
+    if (Image decoded = decoder.Decode(*bytes))
+        return decoded;
+    return DecodeImage(*bytes);
 }
 
 // Without the icon resolution: level 1 and level 0 from the item's own picture file.
@@ -371,13 +566,16 @@ void BuildFromPictureFile(AppState& app, ImageCache& images, int item) {
 
 } // namespace
 
-void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
-                    const ItemImageBuilder& buildItem) {
+namespace {
+
+// The skin elements at the renderings the skin table gives them; "BORDER"'s width becomes
+// CentreBackSize. Then the fade attributes.
+void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, const PictureDecoder& decoder) {
     ImageStore& store = skin.Store();
     for (const SkinElement& e : SkinElements()) {
         if (e.rendering == SkinRendering::None)
             continue; // the logo is decoded only when the centre has no picture of its own
-        Image picture = ReadSkinPicture(read, e.name);
+        Image picture = ReadSkinPicture(read, e.name, decoder);
         ImageLevels* entry = store.Entry(e.number);
         entry->FreeAll();
         if (!picture)
@@ -407,21 +605,38 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
             }
         }
     }
-
     skin.CreateFadeAttributes();
+}
 
-    // The centre: item 0's picture (the user's), else the logo, at 128 x 128.
+// The centre: item 0's picture (the user's), else the logo, at 128 x 128.
+void LoadCentrePicture(AppState& app, ImageCache& images, const SkinReader& read) {
     images.FreeEntries(kCentreItem);
-    if (app.store.IsItem(kCentreItem)) {
-        const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
-        Image centre = LoadImageFile(centrePath, &images.Decoder());
-        if (!centre)
-            centre = ReadSkinPicture(read, "LOGO");
-        images.SetWorking(std::move(centre));
-        images.ScaleIntoCache(kCentreItem, 0, kCentreSide, kCentreSide, false);
-        images.DisposeWorking();
-    }
+    if (!app.store.IsItem(kCentreItem))
+        return;
+    const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
+    Image centre = LoadImageFile(centrePath, &images.Decoder());
+    if (!centre)
+        centre = ReadSkinPicture(read, "LOGO", images.Decoder());
+    images.SetWorking(std::move(centre));
+    images.ScaleIntoCache(kCentreItem, 0, kCentreSide, kCentreSide, false);
+    images.DisposeWorking();
+}
 
+} // namespace
+
+void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
+                    const ItemImageBuilder& buildItem) {
+    {
+        const StepTrace step(app, "SkinPictures");
+        LoadSkinPictures(app, skin, read, images.Decoder());
+    }
+    {
+        const StepTrace step(app, "CentrePicture");
+        LoadCentrePicture(app, images, read);
+    }
+    const StepTrace step(app, "ItemPictures");
+    // Pre-scaled copies made now are written after the first frame.
+    images.SetCopiesLater(true);
     auto build = [&](int item) {
         if (!app.store.IsItem(item))
             return;
@@ -435,6 +650,7 @@ void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const Sk
     for (int item = 1; item <= app.store.LastItem(); ++item)
         if (item < kFileTemplate || item > kGroupTemplate)
             build(item);
+    images.SetCopiesLater(false);
 }
 
 void ReleaseImages(SkinCache& skin, ImageCache& images) {

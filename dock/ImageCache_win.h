@@ -19,6 +19,8 @@
 #include "platform/GdiPlus_win.h"
 #include "platform/Handles_win.h"
 
+struct IWICBitmapDecoder;
+
 namespace qor {
 
 struct AppState;
@@ -35,6 +37,9 @@ struct ImageLevels {
     int width = 0;
     int height = 0;
     std::array<CachedLevel, kImageLevels - 1> cached; // levels 1..4
+    // A picture file whose own-size rendering is still to be made as level 0 (the rest level
+    // came from its pre-scaled copy); empty when level 0 is made or not wanted.
+    std::string level0Source;
 
     bool Has(int level) const;
     void Free(int level);
@@ -69,10 +74,11 @@ bool ScaleIntoCache(gdip::GpImage* source, ImageLevels& entry, int level, int wi
 // A picture decoded from bytes (PNG, BMP, JPEG, GIF, ICO...) through a memory stream, copied into a
 // 32-bit ARGB bitmap that no longer needs the stream. Empty when the bytes do not decode.
 gdip::Image DecodeImage(const Bytes& bytes);
-// Decodes picture files through the Windows imaging component without reading their metadata:
-// GDI+'s own file loader parses every metadata chunk of a PNG (gamma, chromaticity...), which
-// costs several times the decoding itself, and start-up loads hundreds of pictures. Needs COM on
-// the calling thread; without it Decode always fails and the caller falls back to GDI+.
+// Decodes pictures (files, or bytes in memory) through the Windows imaging component without
+// reading their metadata: GDI+'s own loader parses every metadata chunk of a PNG (gamma,
+// chromaticity...), which costs several times the decoding itself, and start-up loads hundreds
+// of pictures. Needs COM on the calling thread; without it Decode always fails and the caller
+// falls back to GDI+.
 class PictureDecoder {
 public:
     PictureDecoder();
@@ -81,8 +87,12 @@ public:
     PictureDecoder& operator=(const PictureDecoder&) = delete;
     // The first frame as a 32-bit ARGB bitmap; empty when the file does not decode.
     gdip::Image Decode(const std::string& path) const;
+    // The same for a picture in memory (the skin pictures among the program's resources).
+    gdip::Image Decode(const Bytes& bytes) const;
 
 private:
+    gdip::Image FirstFrame(IWICBitmapDecoder* decoder) const;
+
     win::WicFactory m_factory;
 };
 
@@ -90,6 +100,12 @@ private:
 // `decoder` when given and it succeeds, else through GDI+. Empty when both fail.
 gdip::Image LoadImageFile(const std::string& path, const PictureDecoder* decoder = nullptr);
 
+// The item images. A picture file in the icon cache folder may have a pre-scaled copy beside it
+// (see ScaledCopyOf): the picture rendered at the size its item is drawn at rest, saved as PNG
+// with the picture's own last-write time. While the two times agree the copy is that rendering,
+// pixel for pixel, and a few kilobytes decode instead of a whole picture; the picture at its own
+// size (level 0, for the enlarged and centre views) is then made later, at the latest when it is
+// first drawn. A copy that is missing, stale, damaged or of another size is written afresh.
 class ImageCache final : public IImageCache {
 public:
     // `target`: the dock canvas's graphics object, for which the cached levels are made.
@@ -99,14 +115,31 @@ public:
     bool LoadWorkingFromShellIcon(const std::string& path) override;
     void ScaleIntoCache(int index, int level, int width, int height, bool ownSize) override;
     void DisposeWorking() override { m_working.reset(); }
+    bool BuildFromPicture(int index, const std::string& path, const std::string& copy, int level, int side,
+                          bool withLevel0) override;
     void FreeEntries(int index) override;
+    void SwapEntries(int a, int b) override;
+    // Level 0 left for later counts as absent.
     bool HasEntry(int index, int level) const override;
+
+    // The entry of an index for drawing its level 0, which is made first when it was left for
+    // later; null outside the cache.
+    const ImageLevels* WithLevel0(int index);
+    // While on, the copies BuildFromPicture writes wait for DoPendingWork instead (at start-up,
+    // so that the first frame waits for nothing it does not show).
+    void SetCopiesLater(bool later) { m_copiesLater = later; }
+    // The work left for later: level-0 renderings and copies to write.
+    std::size_t PendingWork() const;
+    // Does up to `count` pieces of it, level 0 first (lowest index first), then the copies; how
+    // many were done (a level 0 whose picture no longer loads counts as done).
+    std::size_t DoPendingWork(std::size_t count);
 
     // The working image itself, for loaders that make it elsewhere (icon extraction).
     void SetWorking(gdip::Image image) { m_working = std::move(image); }
     gdip::GpImage* Working() const { return m_working.get(); }
 
-    // Re-renders a cached level of an index at size x size from its level-0 image.
+    // Re-renders a cached level of an index at size x size from its level-0 image (made first
+    // when it was left for later).
     void RebuildLevel(int index, int level, int size);
     void FreeAll();
     const ImageStore& Store() const { return m_store; }
@@ -114,10 +147,24 @@ public:
     const PictureDecoder& Decoder() const { return m_decoder; }
 
 private:
+    // The rest level from a fresh copy of `path`, level 0 left for later; false when the copy
+    // cannot serve.
+    bool BuildFromCopy(ImageLevels& entry, const std::string& path, const std::string& copy,
+                       const FILETIME& pictureWritten, int level, int side, bool withLevel0);
+    void MakeDeferredLevel0(ImageLevels& entry);
+
+    struct CopyToWrite {
+        gdip::Image rendered;
+        std::string path;
+        FILETIME pictureWritten;
+    };
+
     gdip::GpGraphics* m_target;
     ImageStore m_store{1025}; // item images 0..1024; grows with the item array
     gdip::Image m_working;
     PictureDecoder m_decoder;
+    bool m_copiesLater = false;
+    std::vector<CopyToWrite> m_copies;
 };
 
 // The skin pictures (elements 0..32) and the fade attributes of the dock. (The backdrop and

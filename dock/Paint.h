@@ -18,7 +18,7 @@ namespace qor {
 
 struct AppState;
 
-// "Let pending window messages run once" (DoEvents); may be empty.
+// Lets pending window messages run once, between the frames of a blocking animation; may be empty.
 using PumpMessages = std::function<void()>;
 
 constexpr uint32_t kClearArgb = 0x00FFFFFFu; // fully transparent white (ClearBrush)

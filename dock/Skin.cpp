@@ -1,7 +1,5 @@
 #include "dock/Skin.h"
 
-#include <algorithm>
-
 namespace qor {
 
 namespace {
@@ -52,12 +50,6 @@ const std::array<uint8_t, kAlphaRampSteps + 1> AlphaRamp = MakeRamp();
 
 std::span<const SkinElement> SkinElements() {
     return kElements;
-}
-
-const SkinElement* FindSkinElement(int number) {
-    const auto it = std::find_if(std::begin(kElements), std::end(kElements),
-                                 [number](const SkinElement& e) { return e.number == number; });
-    return it == std::end(kElements) ? nullptr : &*it;
 }
 
 float FadeAlpha(int k) {

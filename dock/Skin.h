@@ -51,8 +51,6 @@ struct SkinElement {
 
 // The logo followed by the elements in the order the skin load reads them.
 std::span<const SkinElement> SkinElements();
-// The element with this number, or nullptr.
-const SkinElement* FindSkinElement(int number);
 
 // Frames of the delete animation: a strip of five 128-pixel squares in "DELICON".
 constexpr int kDelIconFrames = 5;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/AppState.h"
+#include "core/ConfigFiles.h"
 #include "core/Text.h"
 #include "dock/ImageCache.h"
 #include "icons/Associations.h"
@@ -67,9 +68,30 @@ bool IsOwnedPicture(const AppState& app, const std::string& path) {
     return rest.find_first_of("\\/:") == std::string::npos && rest != "." && rest != "..";
 }
 
+// The cached level an item is drawn from at rest: 4 for pop-up rows (32 x 32), 1 for the ring
+// (the rest size, with the picture at its own size as level 0 for the enlarged and centre views);
+// 0 for kinds that get no rendering or level 0 alone.
+int RestLevelOf(int32_t kind) {
+    switch (kind) {
+    case 3:
+    case 7:
+    case 8:
+    case 13:
+    case kind::User:
+    case 14:
+        return 0;
+    case kind::Member:
+    case kind::Command:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// Deletes a picture the program made, and its pre-scaled copies with it.
 void DeleteOwnedPicture(AppState& app, const std::string& path) {
-    if (app.sys.fs && IsOwnedPicture(app, path) && Exists(app, path))
-        app.sys.fs->Delete(path);
+    if (app.sys.fs && IsOwnedPicture(app, path))
+        DeletePictureAndCopies(*app.sys.fs, app.paths, path);
 }
 
 // A picture step counts as done only when its file is really there afterwards; otherwise the
@@ -109,7 +131,7 @@ constexpr DriveRow kDriveRows[] = {
 // which matches no row: the title and picture are then left as they are.
 bool ChooseDrive(AppState& app, const std::string& root, std::string& title, std::string& icon) {
     const int type = app.sys.shell ? app.sys.shell->DriveType(root) : drive::Unknown;
-    const std::string letter = "(" + root.substr(0, 2) + ")";
+    const std::string letter = std::string("(").append(root, 0, 2).append(")");
     if (type == drive::NoRootDir)
         return false;
     if (type == drive::Removable && (root == "A:\\" || root == "B:\\")) {
@@ -152,17 +174,17 @@ const SpecialFolderRow kSpecialFolderRows[] = {
     {&Paths::SystemFolder, "System Directory", "Directory.png"},
 };
 
-// A folder's own name: the given path without trailing backslashes; a shortcut to the folder
-// loses its ".lnk".
-std::string FolderTitle(const std::string& givenPath, bool fromLink) {
+// A folder's caption: the file name of the given path, extension and all (a folder's name may
+// hold dots, and a shortcut to a folder keeps its ".lnk"). Trailing backslashes are dropped
+// first, so "C:\\Work\\Projects\\" is named "Projects" rather than nothing.
+std::string FolderTitle(const std::string& givenPath) {
     std::string p = givenPath;
     while (p.size() > 1 && p.back() == '\\')
         p.pop_back();
-    return PathDisplayName(p, !fromLink);
+    return PathDisplayName(p, true);
 }
 
-void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, bool fromLink,
-                  int it) {
+void ChooseFolder(AppState& app, const std::string& upperPath, const std::string& givenPath, int it) {
     DockItem& item = app.store.Items[it];
     const std::string f = WithBackslash(upperPath);
     if (f.size() == 3) {
@@ -185,17 +207,9 @@ void ChooseFolder(AppState& app, const std::string& upperPath, const std::string
             return;
         }
     }
-    item.Title = FolderTitle(givenPath, fromLink);
+    item.Title = FolderTitle(givenPath);
     item.IconPath = SysIcon(app, "Folder.png");
     item.IconRef = it;
-}
-
-// The shortcut's caption: its file name without ".lnk" (an internet shortcut without ".url").
-std::string ShortcutTitle(const std::string& path) {
-    std::string name = PathDisplayName(path, false);
-    if (EndsWithNoCase(name, ".URL"))
-        name.resize(name.size() - 4);
-    return name;
 }
 
 bool IsProgramExtension(const std::string& ext) {
@@ -238,7 +252,6 @@ bool ProgramIcon(AppState& app, const std::string& path, const std::string& ext,
 }
 
 void ResolveCommon(AppState& app, const std::string& path, int it) {
-    app.ResolvingItem = it;
     std::string upper = ToUpperAscii(path);
     std::string ext = ToUpperAscii(ExtensionOf(path));
     LinkResult link;
@@ -251,7 +264,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
             link = FillLinkResult(app, path);
             linkResolved = true;
         }
-        item.Title = ShortcutTitle(path);
+        item.Title = PathDisplayName(path, false); // "Editor.lnk" is "Editor", "Site.url" stays whole
         item.IconRef = it;
         item.Category = 0;
         const std::string png = NextCacheFileName(app);
@@ -266,7 +279,7 @@ void ResolveCommon(AppState& app, const std::string& path, int it) {
         const std::string png = NextCacheFileName(app);
         item.IconPath = ProgramIcon(app, path, ext, png) ? png : SysIcon(app, "Problem.png");
     } else if (IsFolder(app, upper)) {
-        ChooseFolder(app, upper, path, linkResolved, it);
+        ChooseFolder(app, upper, path, it);
     } else {
         IconLocation location = ext.empty() ? IconLocation{} : FindDefaultIcon(app, ext);
         item.Category = 2;
@@ -344,35 +357,44 @@ void AddPathToItem(AppState& app, const std::string& path, int slot) {
         store.Items[slot].Kind = kind::Shortcut;
         break;
     case kind::Group:
-    case kind::AllPrograms: {
-        if (!store.IsGroup(slot) || !IsNewGroupMember(app, slot, p))
+    case kind::AllPrograms:
+        it = NewGroupMember(app, slot, p);
+        if (it < 0)
             return;
-        DockGroup& group = store.Groups[slot];
-        // A full group has no room left in Members.
-        if (group.Count >= GroupCapacity(slot) || group.Count + 1 >= static_cast<int>(group.Members.size()))
-            return;
-        const std::size_t before = store.Items.size();
-        it = FindFreeItem(app, 0);
-        // Items above 1024 cannot be stored in the menu file: a member is refused rather than
-        // shown now and lost at the next start. The record just grown for it is given back.
-        if (it > kItemBound) {
-            if (store.Items.size() > before)
-                store.Items.pop_back();
-            if (app.sys.trace && app.sys.trace->Enabled())
-                app.sys.trace->Line("AddPathToItem: no free member item up to 1024, " + p + " not added");
-            return;
-        }
-        store.Items[it] = BlankItem();
-        store.Items[it].Kind = kind::Member;
-        ++group.Count;
-        group.Members[group.Count] = it;
-        UpdateGroupTitle(app, slot);
         break;
-    }
     default:
         return; // other kinds take no paths
     }
     ResolveCommon(app, p, it);
+}
+
+int NewGroupMember(AppState& app, int slot, const std::string& path) {
+    Store& store = app.store;
+    if (!store.IsGroup(slot) || !store.IsItem(slot))
+        return -1;
+    const int32_t k = store.Items[slot].Kind;
+    if (k != kind::Group && k != kind::AllPrograms)
+        return -1;
+    const std::string p = CleanString(path);
+    if (!IsNewGroupMember(app, slot, p))
+        return -1;
+    // A full group has no room left in Members, and members above 1024 could not be stored in
+    // the menu file: such a member is refused rather than shown now and lost at the next start.
+    if (!GroupHasRoom(store, slot)) {
+        if (app.sys.trace && app.sys.trace->Enabled())
+            app.sys.trace->Line("NewGroupMember: group " + std::to_string(slot) + " has no room, " + p +
+                                " not added");
+        return -1;
+    }
+    // GroupHasRoom saw a free pool item up to 1024, and the search starts at the pool's first.
+    const int it = FindFreeItem(app, 0);
+    DockGroup& group = store.Groups[slot];
+    store.Items[it] = BlankItem();
+    store.Items[it].Kind = kind::Member;
+    ++group.Count;
+    group.Members[group.Count] = it;
+    UpdateGroupTitle(app, slot);
+    return it;
 }
 
 void RepointItem(AppState& app, const std::string& path, int item) {
@@ -389,7 +411,6 @@ void RepointItem(AppState& app, const std::string& path, int item) {
 bool RefreshItemIcon(AppState& app, int item) {
     if (!app.store.IsItem(item))
         return false;
-    app.ResolvingItem = item;
     DockItem& d = app.store.Items[item];
     // The old generated picture is replaced; its number becomes free again.
     DeleteOwnedPicture(app, d.IconPath.Clean());
@@ -595,8 +616,20 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
     std::string large = d.LargeIconPath.Clean();
     std::string icon = d.IconPath.Clean();
     std::string target = d.Target.Clean();
-    const bool loaded = (Exists(app, large) && images->LoadWorkingFromFile(large)) ||
-                        (Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
+
+    // A picture file of a kind drawn at rest goes to the image cache in one step, which may take
+    // the rest level from the file's pre-scaled copy instead of decoding the whole picture.
+    const int restLevel = RestLevelOf(d.Kind);
+    const int side = restLevel == 4 ? kPopupIconSide : app.geo.SizeLevels[1];
+    if (restLevel > 0)
+        for (const std::string* path : {&large, &icon})
+            if (Exists(app, *path) &&
+                images->BuildFromPicture(item, *path, ScaledCopyOf(app.paths, *path, side), restLevel, side,
+                                         restLevel == 1))
+                return;
+
+    const bool loaded = (restLevel == 0 && Exists(app, large) && images->LoadWorkingFromFile(large)) ||
+                        (restLevel == 0 && Exists(app, icon) && images->LoadWorkingFromFile(icon)) ||
                         (Exists(app, target) && images->LoadWorkingFromShellIcon(target));
     if (!loaded) {
         switch (d.Category) {
@@ -615,28 +648,14 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
         return;
     }
     images->FreeEntries(item);
-    switch (d.Kind) {
-    case 3:
-    case 7:
-    case 8:
-    case 13:
-        break;
-    case kind::Member:
-    case kind::Command:
-        images->ScaleIntoCache(item, 4, kPopupIconSide, kPopupIconSide, false);
-        break;
-    case kind::User:
+    if (restLevel > 0) {
+        images->ScaleIntoCache(item, restLevel, side, side, false);
+        if (restLevel == 1)
+            images->ScaleIntoCache(item, 0, 0, 0, true);
+    } else if (d.Kind == kind::User) {
         images->ScaleIntoCache(item, 0, 0, 0, true);
-        break;
-    case 14:
+    } else if (d.Kind == 14) {
         images->ScaleIntoCache(item, 0, width, height, false);
-        break;
-    default: {
-        const int side = app.geo.SizeLevels[1];
-        images->ScaleIntoCache(item, 1, side, side, false);
-        images->ScaleIntoCache(item, 0, 0, 0, true);
-        break;
-    }
     }
     images->DisposeWorking();
 }

@@ -19,6 +19,11 @@ const DockItem& BlankItem();
 // replaced) or into the group of `slot` (Kind 4 or 6, skipped when already a member). Paths that
 // do not exist and slots of other kinds are ignored.
 void AddPathToItem(AppState& app, const std::string& path, int slot);
+// The one way a member joins a group (drag and drop, the item menu, the property dialog): a new
+// blank member (Kind 5) is appended to the group of `slot` (Kind 4 or 6) and its index returned,
+// the title suffix updated. -1, and nothing changed, when the group already lists the cleaned
+// path, is full (36 members, 1024 for All Programs) or no storable pool item is free.
+int NewGroupMember(AppState& app, int slot, const std::string& path);
 // Makes an existing item point at another path, without questions or group bookkeeping.
 void RepointItem(AppState& app, const std::string& path, int item);
 // Regenerates only the icon file of an item from its Target. False when the Target is missing

@@ -189,11 +189,11 @@ void BuildDefaultCatalogue(AppState& app) {
     if (store.Items.size() < kItemBound + 1 || store.Groups.size() < kGroupBound + 1)
         store.Create();
 
-    // 1. Every item draws its own image.
+    // Every item draws its own image.
     for (int i = 1; i <= kItemBound; ++i)
         store.Items[i].IconRef = i;
 
-    // 2. Templates.
+    // Templates.
     for (const TemplateRow& t : kTemplates) {
         DockItem& d = store.Items[t.index];
         d.Title = t.title;
@@ -203,11 +203,7 @@ void BuildDefaultCatalogue(AppState& app) {
         d.IconPath = SysIcon(app, t.icon);
     }
 
-    // 3. Position 0 of every group names the group itself.
-    for (int g = 0; g <= kGroupBound; ++g)
-        store.Groups[g].Members[0] = g;
-
-    // 4. The two system slots and the blank ring slots.
+    // The two system slots and the blank ring slots.
     store.Items[1].Kind = kind::System;
     store.Items[2].Kind = kind::RecycleBin;
     for (int i = 9; i <= kLastRingSlot; ++i) {
@@ -217,24 +213,24 @@ void BuildDefaultCatalogue(AppState& app) {
         d.IconPath = SysIcon(app, "Shortcut.png");
     }
 
-    // 5. Group 0 and its command items.
+    // Group 0 and its command items.
     FillGroup(app, 0, kCentreGroup, CountOf(kCentreGroup));
 
-    // 6. The centre item: the user's name and picture.
+    // The centre item: the user's name and picture.
     const std::string user = UserName(app);
     store.Items[0].Title = user;
     std::string userIcon = app.paths.UserIconFile;
     const bool hasUserIcon = app.sys.fs && PathExists(userIcon, *app.sys.fs);
     store.Items[0].IconPath = hasUserIcon ? app.paths.UserIconFile : std::string();
 
-    // 7. Captions and pictures of group 0.
+    // Captions and pictures of group 0.
     SetTitles(app, kCentreGroup, CountOf(kCentreGroup));
     store.Items[65].Title = "Open " + user + "'s Documents";
     store.Items[72].Title =
         app.run.DesktopIconsHidden ? "Always Show Desktop Icons" : "Always Hide Desktop Icons";
     SetDragLockItem(app);
 
-    // 8. Group 1 and "My Computer".
+    // Group 1 and "My Computer".
     FillGroup(app, 1, kComputerGroup, CountOf(kComputerGroup));
     DockItem& computer = store.Items[1];
     computer.Title = "My Computer";
@@ -244,10 +240,10 @@ void BuildDefaultCatalogue(AppState& app) {
     computer.IconPath = SysIcon(app, "My Computer.png");
     SetTitles(app, kComputerGroup, CountOf(kComputerGroup));
 
-    // 9. The ring's recycle bin is a copy of the template that matches the bin now.
+    // The ring's recycle bin is a copy of the template that matches the bin now.
     store.Items[2] = store.Items[IsRecycleBinFull(app.sys.shell) ? kRecycleFullItem : kRecycleEmptyItem];
 
-    // 10. Group 2.
+    // Group 2.
     FillGroup(app, 2, kRecycleGroup, CountOf(kRecycleGroup));
     SetTitles(app, kRecycleGroup, CountOf(kRecycleGroup));
 }

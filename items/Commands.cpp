@@ -86,7 +86,7 @@ void RunCommand(AppState& app, Command command, IDockActions& dock, IProgramActi
         ChangeUserNameAndIcon(app, dock, program);
         break;
     case Command::Settings:
-        program.ShowSettings();
+        program.ShowSettings(false);
         break;
     case Command::About:
         program.ShowAbout();

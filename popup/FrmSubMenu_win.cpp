@@ -73,7 +73,7 @@ void FrmSubMenu::Connect(FrmMain* dock, FrmTray* tray, IProgramActions* program)
     m_actions = program;
     // One set of pictures for both windows: the dock's caches draw on the panel's canvas too.
     if (m_canvas && dock)
-        m_canvas->SetCaches(dock->Images() ? &dock->Images()->Store() : nullptr, dock->Skin());
+        m_canvas->SetCaches(dock->Images(), dock->Skin());
 }
 
 void FrmSubMenu::ShowArea(const Rect& area) {

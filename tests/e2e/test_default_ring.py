@@ -449,7 +449,7 @@ def test_all_programs_group_holds_the_visible_desktop_files(first_start):
         "Meeting.qnote": ("Meeting.qnote", 2, None, "", "File.png"),
         "Help Manual.chm": ("Help Manual.chm", 2, None, "", "generated"),
         "Editor.lnk": ("Editor", 0, LINK_TARGET, LINK_ARGUMENTS, "generated"),
-        "Example Site.url": ("Example Site", 0, URL, "", "generated"),
+        "Example Site.url": ("Example Site.url", 0, URL, "", "generated"),
         "Ring Copy.exe": ("QOR Desktop", 1, None, "", "generated"),
         "Projects": ("Projects", 0, None, "", "Folder.png"),
     }

@@ -486,3 +486,50 @@ def test_full_ring_of_shipped_pictures(qor: h.QorApp):
     assert apart <= 5, \
         f"blank positions {blanks} show different pictures ({apart} pixels apart)"
     assert qor.alive()
+
+
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_next_start_draws_the_same_ring_from_the_pre_scaled_copies(qor: h.QorApp):
+    """Pictures the program keeps in its icon cache folder get a pre-scaled copy beside them
+    ("<name>.<side>.scaled", stamped with the picture's write time) when the ring is first drawn from
+    them. The next start draws the ring from those copies: the same pixels, copies untouched."""
+    count, side = 36, 47
+    radius = min(300, round(qor.screen.height / 2) - 80)
+    sys_icons = h.REPO / "resources" / "SysIcons"
+    names = [name for name in SHIPPED_RING if name]
+    _default_menu(qor)  # before the icon folder is filled: making it resets the program's data
+    icons = qor.prefix.data_dir() / "QorIcons"
+    icons.mkdir(parents=True, exist_ok=True)
+    pictures, files = {}, []
+    for i, name in enumerate(SHIPPED_RING, 1):
+        if name:
+            path = icons / f"{names.index(name)}.png"
+            path.write_bytes((sys_icons / name).read_bytes())
+            pictures[i] = qor.prefix.windows_path(path)
+            files.append(path)
+    _write_ring_files(qor, count, radius, side, pictures, centre_picture="",
+                      centre_title="QOR Desktop")
+
+    first = _show_ring(qor, "from-pictures")
+    # The copies are written after the first frame, with the other pictures built then.
+    assert qor.wait_trace(r"images pending-built=", timeout=60), "the pictures were never finished"
+    res, ended = qor.taskkill(timeout=30)
+    assert res.returncode == 0 and ended, "the program did not end in order after taskkill"
+    stamps = {}
+    for path in files:
+        copy = path.with_name(f"{path.name}.{side}.scaled")
+        assert copy.is_file(), f"no pre-scaled copy of {path.name}"
+        # Windows keeps file times in steps of 100 ns.
+        assert copy.stat().st_mtime_ns // 100 == path.stat().st_mtime_ns // 100, \
+            f"{copy.name} does not carry the write time of {path.name}"
+        stamps[copy] = copy.stat().st_ctime_ns  # changes with any write, unlike the stamp
+    assert sorted(p.name for p in icons.glob("*.png")) == sorted(p.name for p in files), \
+        "a copy is named like a cached picture"
+
+    second = _show_ring(qor, "from-copies")
+    differ = sum(1 for a, b in zip(first.rgb, second.rgb) if a != b)
+    assert differ == 0, f"{differ} colour values differ between the first start ({first.path}) " \
+        f"and the start from the copies ({second.path})"
+    changed = sorted(c.name for c in stamps if c.stat().st_ctime_ns != stamps[c])
+    assert not changed, f"the copies {changed} were written again instead of used"
+    assert qor.alive()

@@ -29,6 +29,7 @@ public:
     std::string working;
     int disposals = 0;
     std::vector<int> freed;
+    std::map<int, std::string> copies; // the pre-scaled copy named by the last BuildFromPicture
 
     bool LoadWorkingFromFile(const std::string& path) override {
         if (!m_fs.Has(path) || unreadable.count(path))
@@ -45,6 +46,20 @@ public:
     void ScaleIntoCache(int index, int level, int width, int height, bool ownSize) override {
         entries[{index, level}] = Entry{width, height, ownSize, working};
     }
+    // The rest level at side x side and level 0 at the picture's own size, both recorded with
+    // the file as their source; the copy each build named is kept in `copies`.
+    bool BuildFromPicture(int index, const std::string& path, const std::string& copy, int level, int side,
+                          bool withLevel0) override {
+        if (!m_fs.Has(path) || unreadable.count(path))
+            return false;
+        for (int l = 0; l < kImageLevels; ++l)
+            entries.erase({index, l});
+        entries[{index, level}] = Entry{side, side, false, path};
+        if (withLevel0)
+            entries[{index, 0}] = Entry{0, 0, true, path};
+        copies[index] = copy;
+        return true;
+    }
     void DisposeWorking() override {
         working.clear();
         ++disposals;
@@ -53,6 +68,12 @@ public:
         freed.push_back(index);
         for (int level = 0; level < kImageLevels; ++level)
             entries.erase({index, level});
+    }
+    void SwapEntries(int a, int b) override {
+        std::map<std::pair<int, int>, Entry> swapped;
+        for (const auto& [key, entry] : entries)
+            swapped[{key.first == a ? b : key.first == b ? a : key.first, key.second}] = entry;
+        entries = std::move(swapped);
     }
     bool HasEntry(int index, int level) const override { return entries.count({index, level}) != 0; }
 

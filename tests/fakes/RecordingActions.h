@@ -57,7 +57,12 @@ public:
     // Called by MonitorOff, to note when it came.
     std::function<std::string()> monitorOffNote;
 
-    void ShowSettings() override { m_calls.push_back("ShowSettings"); }
+    void ShowSettings(bool modeless) override {
+        m_calls.push_back(modeless ? "ShowSettings modeless" : "ShowSettings");
+    }
+    void ShowProperties(int item, bool addMode) override {
+        m_calls.push_back("ShowProperties " + std::to_string(item) + (addMode ? " add" : ""));
+    }
     void ShowAbout() override { m_calls.push_back("ShowAbout"); }
     void ShowGetStarted() override { m_calls.push_back("ShowGetStarted"); }
     void ExitProgram() override { m_calls.push_back("ExitProgram"); }

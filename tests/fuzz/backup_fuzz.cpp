@@ -1,7 +1,7 @@
 // Shortcuts-and-icons backups from outside: whatever the file holds, a restore writes only
 // inside the program's data folder, every picture path it leaves in the store is empty, a
-// shipped picture or a numbered picture of this machine's icon cache, the store keeps its
-// invariants, and a restore that fails changes nothing.
+// shipped picture of this install or a picture of this machine's icon cache, the store keeps
+// its invariants, and a restore that fails changes nothing.
 //
 // Input forms:
 // - as large as a menu file or larger: the whole backup file;
@@ -36,12 +36,6 @@ test::TestApp& App() {
     return *app;
 }
 
-void FreshStore(Store& s) {
-    s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
-}
-
 std::string Cache() {
     return App().app.paths.IconCacheFolder;
 }
@@ -49,7 +43,7 @@ std::string Cache() {
 // The fixed dock of the short input form: group 6 with four members carrying pictures.
 Store BaseDock() {
     Store s;
-    FreshStore(s);
+    s.Create();
     s.Items[6].Kind = kind::Group;
     s.Items[6].Title = "Tools";
     for (int k = 0; k < 4; ++k) {
@@ -97,7 +91,7 @@ const Baseline& Base() {
     static const Baseline* base = [] {
         test::TestApp& t = App();
         t.fs.files.clear();
-        FreshStore(t.app.store);
+        t.app.store.Create();
         t.app.store.Items[4].Kind = kind::Shortcut;
         t.app.store.Items[4].IconPath = Cache() + "0.png";
         t.fs.AddFile(Cache() + "0.png", Bytes{'o', 'l', 'd'});
@@ -113,12 +107,19 @@ void Prepare(test::TestApp& t) {
     t.app.store = Base().store;
 }
 
-bool IsAllowedPicture(const std::string& p, const Paths& paths) {
-    if (p.empty())
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
+// Items from 4 up name a numbered picture of this machine's cache, a shipped picture of this
+// install or nothing; items 0..3 (never carried) may keep any file directly in the cache.
+bool IsAllowedPicture(const std::string& p, int item, const Paths& paths) {
+    if (p.empty() || IsCachePictureName(p, paths.IconCacheFolder))
         return true;
     if (StartsWith(p, paths.SysIconsFolder))
-        return p.find("..") == std::string::npos;
-    return IsCachePictureName(p, paths.IconCacheFolder);
+        return IsPlainName(p.substr(paths.SysIconsFolder.size()));
+    return item < 4 && StartsWith(ToLowerAscii(p), ToLowerAscii(paths.IconCacheFolder)) &&
+           IsPlainName(p.substr(paths.IconCacheFolder.size()));
 }
 
 } // namespace
@@ -129,7 +130,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     {
         // A real backup of a dock with pictures, made by WriteBackup.
         test::TestApp w;
-        FreshStore(w.app.store);
+        w.app.store.Create();
         w.app.store = BaseDock();
         for (int k = 0; k < 4; ++k)
             w.fs.AddFile(Cache() + std::to_string(k) + ".png", Bytes(16 + k, static_cast<uint8_t>('a' + k)));
@@ -192,10 +193,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return 0;
     }
     Check(CheckStoreInvariants(t.app.store).empty());
-    for (int i = 4; i <= kItemBound; ++i) {
+    for (int i = 0; i <= kItemBound; ++i) {
         const DockItem& it = t.app.store.Items[i];
-        Check(IsAllowedPicture(it.IconPath.Peek(), t.app.paths));
-        Check(IsAllowedPicture(it.LargeIconPath.Peek(), t.app.paths));
+        Check(IsAllowedPicture(it.IconPath.Peek(), i, t.app.paths));
+        Check(IsAllowedPicture(it.LargeIconPath.Peek(), i, t.app.paths));
     }
     return 0;
 }

@@ -26,17 +26,11 @@ test::TestApp& App() {
     return *app;
 }
 
-void FreshStore(Store& s) {
-    s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
-}
-
 // A dock as the program would save it: a few groups with members, a full group and a
 // built-in item with a chosen picture.
 Store SampleDock() {
     Store s;
-    FreshStore(s);
+    s.Create();
     const std::string cache = "C:\\Program Files\\Common Files\\QORSoft\\QOR Desktop\\QorIcons\\";
     int next = kFirstPoolItem;
     auto member = [&](int g, const std::string& title) {
@@ -65,7 +59,7 @@ Store SampleDock() {
 const Bytes& ItemPart() {
     static const Bytes part = [] {
         Store s;
-        FreshStore(s);
+        s.Create();
         for (int i = kFirstPoolItem; i <= kItemBound; ++i)
             s.Items[i].Kind = kind::Member;
         Bytes items;
@@ -84,7 +78,7 @@ void CheckLoad(ByteSpan file) {
     }
     test::TestApp& t = App();
     t.fs.files.clear();
-    FreshStore(t.app.store);
+    t.app.store.Create();
     t.fs.AddFile(t.app.paths.MenuFile, Bytes(file.begin(), file.end()));
     Check(LoadMenu(t.app) == image.has_value());
     Check(CheckStoreInvariants(t.app.store).empty());
@@ -96,7 +90,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     App();
     const Bytes dock = SerializeMenu(SampleDock());
     Store empty;
-    FreshStore(empty);
+    empty.Create();
     const Bytes blank = SerializeMenu(empty);
     const auto groupPart = static_cast<std::ptrdiff_t>(dock.size() - kStoredItemCount * kItemRecordSize);
     fuzz::WriteSeedsIfAsked({{"dock.cfg", dock},

@@ -59,7 +59,6 @@ int main() {
     ComputeSlotTable(app.geo, app.screen, app.run);
     app.store.Items[0].Title = "QOR Desktop, the ring launcher";
     for (int i = 0; i <= 36; ++i) {
-        app.store.Groups[i].Members[0] = i;
         app.store.Items[i].IconRef = i;
         app.store.Items[i].Title = "A fairly long item caption " + std::to_string(i);
     }

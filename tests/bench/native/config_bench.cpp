@@ -161,8 +161,6 @@ void Report(const char* what, std::size_t bytes, const std::vector<double>& t, d
 void FillDock(AppState& app, int pictures) {
     Store& s = app.store;
     s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
     int g = kFirstUserGroup;
     for (int i = kFirstPoolItem; i <= kItemBound; ++i) {
         while (s.Groups[g].Count >= GroupCapacity(g) || (g == 3 && s.Groups[g].Count >= 600))

@@ -29,6 +29,7 @@
 #include "icons/IconResolve.h"
 #include "platform/FileSystem_win.h"
 #include "platform/GdiPlus_win.h"
+#include "platform/Handles_win.h"
 #include "platform/System_win.h"
 
 using namespace qor;
@@ -217,12 +218,11 @@ int main(int argc, char** argv) {
         Measure();
         if (g_wineTables) {
             const int before = WineGdiObjects();
-            std::vector<HBRUSH> brushes;
+            std::vector<win::GdiObject<HBRUSH>> brushes;
             for (int i = 0; i < 100; ++i)
-                brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+                brushes.emplace_back(CreateSolidBrush(RGB(i, 0, 0)));
             const int during = WineGdiObjects();
-            for (HBRUSH b : brushes)
-                DeleteObject(b);
+            brushes.clear();
             std::printf("GetGuiResources is not implemented here: GDI objects counted in the process's "
                         "handle table (100 brushes: %d -> %d -> %d), USER objects as its windows\n",
                         before, during, WineGdiObjects());

@@ -106,7 +106,6 @@ void FillRing(AppState& app, const std::string& sysIcons) {
         item.IconRef = i;
         item.Title = name;
         item.IconPath = sysIcons + name + ".png";
-        app.store.Groups[static_cast<std::size_t>(i)].Members[0] = i;
     }
     app.store.Items[0].Title = "QOR Desktop";
     app.store.Items[0].Kind = kind::User;
@@ -140,7 +139,7 @@ Results Measure(int width, int height, bool tracking, int frames) {
     const std::string skinFolder = SourceDir() + "\\resources\\skin\\";
     LoadSkinImages(app, skin, images,
                    [&](const std::string& name) { return ReadWholeFile(skinFolder + name + ".png"); });
-    canvas->SetCaches(&images.Store(), &skin);
+    canvas->SetCaches(&images, &skin);
     canvas->SetChangeTracking(tracking);
     app.sys.images = &images;
     IniIconParam(app);

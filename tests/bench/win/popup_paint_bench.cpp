@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     const std::string skinFolder = SourceDir() + "\\resources\\skin\\";
     LoadSkinImages(app, skin, images,
                    [&](const std::string& name) { return ReadWholeFile(skinFolder + name + ".png"); });
-    canvas->SetCaches(&images.Store(), &skin);
+    canvas->SetCaches(&images, &skin);
     double presentMs = 0;
     Rect area{};
     canvas->SetPresenter([&](const CanvasFrame& f) {

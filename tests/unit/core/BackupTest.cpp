@@ -46,8 +46,6 @@ struct Dock : test::TestApp {
     Dock() {
         app.screen = MeasureScreen(sys.screen);
         SetDefaultSettings(app.cfg, app.run, app.screen);
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
         Store& s = app.store;
         s.Items[4] = Item(kind::Shortcut, "Editor", kCache + "0.png");
         s.Items[5] = Item(kind::Shortcut, "Folder", kSys + "Folder.png");
@@ -232,8 +230,6 @@ Bytes CraftedBackup(const Store& s, const Bytes& tail) {
 Store CraftedStore() {
     Store s;
     s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
     s.Items[8] = Item(kind::Group, "Games", kSys + "Group.png");
     s.Items[200] = Item(kind::Member, "Chess", kCache + "0.png");
     s.Groups[8].Members[1] = 200;
@@ -364,6 +360,136 @@ TEST(ReadBackup, ShippedPicturePathsThatClimbOutAreDropped) {
     EXPECT_EQ(v.app.store.Items[200].IconPath.Peek(), "");
 }
 
+TEST(ReadBackup, PicturesOfItemsZeroToThreeStay) {
+    // Pictures chosen with "Change Icon" for My Computer, the recycle bin and All Programs, and
+    // the user picture: the backup never carries them, and the restored dock still names them.
+    Victim v;
+    const std::pair<int, std::string> chosen[] = {{0, "10.png"}, {1, "11.png"}, {2, "12.png"}, {3, "13.png"}};
+    Store s = CraftedStore();
+    for (const auto& [item, name] : chosen) {
+        v.fs.AddFile(kCache + name, B("own " + name));
+        s.Items[static_cast<std::size_t>(item)].LargeIconPath = kCache + name;
+    }
+    s.Items[0].IconPath = kCache + "User Icon.ico";
+    v.fs.AddFile(kCache + "User Icon.ico", B("me"));
+    v.fs.AddFile(kCache + "10.png.48.scaled", B("copy of a kept picture"));
+    v.fs.AddFile(kCache + "5.png.48.scaled", B("copy of a replaced picture"));
+    v.fs.AddFile(kBackup, CraftedBackup(s, Cat({Picture("chess"), End()})));
+    ASSERT_TRUE(ReadBackup(v.app, kBackup));
+    for (const auto& [item, name] : chosen) {
+        EXPECT_EQ(v.app.store.Items[static_cast<std::size_t>(item)].LargeIconPath.Peek(), kCache + name);
+        EXPECT_EQ(v.fs.files[kCache + name], B("own " + name)) << item;
+    }
+    EXPECT_EQ(v.fs.files[kCache + "User Icon.ico"], B("me"));
+    EXPECT_FALSE(v.fs.Has(kCache + "5.png"));           // the replaced dock's own pictures still go,
+    EXPECT_FALSE(v.fs.Has(kCache + "5.png.48.scaled")); // with their pre-scaled copies
+    EXPECT_TRUE(v.fs.Has(kCache + "10.png.48.scaled"));
+}
+
+TEST(ReadBackup, PicturesOfItemsZeroToThreeNameOnlyThisMachinesCacheOrShippedPictures) {
+    // The backup carries no picture for these items, so it may only name one that is here: a
+    // path outside the icon cache that is no shipped picture is dropped, and the dock never goes
+    // to read a picture elsewhere (from a network share, say) because of a restored file.
+    Victim v;
+    Store s = CraftedStore();
+    s.Items[1].LargeIconPath = "C:\\Windows\\system32\\important.dll";
+    s.Items[2].LargeIconPath = kCache + "..\\..\\QORCfg.cfg";
+    s.Items[3].IconPath = "E:\\Elsewhere\\SysIcons\\All Programs Group.png";
+    v.fs.AddFile(kBackup, CraftedBackup(s, Cat({Picture("chess"), End()})));
+    ASSERT_TRUE(ReadBackup(v.app, kBackup));
+    EXPECT_EQ(v.app.store.Items[1].LargeIconPath.Peek(), "");
+    EXPECT_EQ(v.app.store.Items[2].LargeIconPath.Peek(), "");
+    EXPECT_EQ(v.app.store.Items[3].IconPath.Peek(), kSys + "All Programs Group.png");
+}
+
+TEST(IsShippedPicture, AFileDirectlyInAnyInstallsSysIconsFolder) {
+    const std::pair<std::string, bool> cases[] = {
+        {kSys + "Folder.png", true},
+        {"D:\\Portable\\QOR\\SysIcons\\Folder.png", true},
+        {"c:\\program files\\qor desktop\\SYSICONS\\folder.png", true},
+        {"\\\\server\\apps\\QOR\\SysIcons\\All Programs Group.png", true},
+        {kSys, false},
+        {kSys + "sub\\Folder.png", false},
+        {kSys + "..\\..\\Windows\\notepad.exe", false},
+        {kSys + "..", false},
+        {kSys + ".", false},
+        {kSys + "a/../../x.png", false},
+        {kSys + "Folder.png:stream", false},
+        {"SysIcons\\Folder.png", false}, // not inside a folder of an install
+        {"C:\\QOR\\MySysIcons\\Folder.png", false},
+        {kCache + "1.png", false},
+        {"", false},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(IsShippedPicture(path), expected) << path;
+}
+
+// Dock, as written by a copy of the program whose SysIcons folder is `folder`.
+struct DockElsewhere : Dock {
+    explicit DockElsewhere(const std::string& folder) {
+        app.paths.SysIconsFolder = folder;
+        for (DockItem& it : app.store.Items)
+            for (FixedText<255>* field : {&it.IconPath, &it.LargeIconPath}) {
+                const std::string p = field->Peek();
+                if (StartsWith(p, kSys)) {
+                    *field = folder + p.substr(kSys.size());
+                    fs.AddFile(folder + p.substr(kSys.size()), B("shipped"));
+                }
+            }
+    }
+};
+
+TEST(ReadBackup, ABackupWrittenByACopyInAnotherFolderIsRestored) {
+    for (const std::string& folder :
+         {std::string("D:\\Portable\\QOR Desktop\\SysIcons\\"), ToLowerAscii(kSys), ToUpperAscii(kSys)}) {
+        DockElsewhere source(folder);
+        ASSERT_TRUE(WriteBackup(source.app, kBackup)) << folder;
+        // Shipped pictures are not carried, whichever install they belong to.
+        const Bytes& file = source.fs.files[kBackup];
+        EXPECT_EQ(Bytes(file.begin() + kStandardMenuFileSize, file.end()), ExpectedBackupTail()) << folder;
+        Victim v;
+        v.fs.AddFile(kBackup, file);
+        ASSERT_TRUE(ReadBackup(v.app, kBackup)) << folder;
+        // Shipped pictures are this install's; the others come back from the backup.
+        EXPECT_EQ(v.app.store.Items[5].IconPath.Peek(), kSys + "Folder.png") << folder;
+        EXPECT_EQ(v.app.store.Items[6].IconPath.Peek(), kSys + "Group.png") << folder;
+        EXPECT_EQ(v.app.store.Items[36].IconPath.Peek(), kSys + "Shortcut.png") << folder;
+        EXPECT_EQ(v.fs.files[v.app.store.Items[129].IconPath.Peek()], B("P1-long")) << folder;
+        EXPECT_EQ(v.fs.files[v.app.store.Items[129].LargeIconPath.Peek()], B("P2")) << folder;
+    }
+}
+
+TEST(ReadBackup, BackupsOfOlderBuildsAreStillRead) {
+    // Older builds carried every picture outside their own SysIcons folder (compared exactly),
+    // shipped pictures of other installs included, so the walk expects pictures the current
+    // rule does not. The reader finds the folder that makes the file fit.
+    for (const std::string& writer : {kSys, std::string("D:\\Portable\\QOR Desktop\\SysIcons\\")}) {
+        Store s = CraftedStore();
+        s.Items[8].IconPath = writer + "Group.png";                              // its own: not carried
+        s.Items[201] = Item(kind::Member, "Old", "E:\\Old\\SysIcons\\Game.png"); // another's: carried
+        s.Items[202] = Item(kind::Member, "Case", ToLowerAscii(writer) + "Tool.png");
+        s.Groups[8].Members[2] = 201;
+        s.Groups[8].Members[3] = 202;
+        s.Groups[8].Count = 3;
+        Victim v;
+        test::RecordingTrace trace;
+        v.app.sys.trace = &trace;
+        v.fs.AddFile(kBackup,
+                     CraftedBackup(s, Cat({Picture("chess"), Picture("old game"), Picture("tool"), End()})));
+        ASSERT_TRUE(ReadBackup(v.app, kBackup)) << writer;
+        ASSERT_EQ(trace.lines.size(), 2u) << writer; // the layout, then the menu saved
+        EXPECT_EQ(trace.lines[0],
+                  "ReadBackup: the layout of an older build, whose own pictures were in " + writer);
+        EXPECT_EQ(v.app.store.Items[8].IconPath.Peek(), kSys + "Group.png") << writer;
+        const std::pair<int, const char*> carried[] = {{200, "chess"}, {201, "old game"}, {202, "tool"}};
+        for (const auto& [item, bytes] : carried) {
+            const std::string placed = v.app.store.Items[static_cast<std::size_t>(item)].IconPath.Peek();
+            EXPECT_TRUE(IsCachePictureName(placed, kCache)) << writer << " " << item << ": " << placed;
+            EXPECT_EQ(v.fs.files[placed], B(bytes)) << writer << " " << item;
+        }
+    }
+}
+
 TEST(ReadBackup, DamagedOrHostileFilesFailAndChangeNothing) {
     const Store s = CraftedStore();
     const Bytes good = CraftedBackup(s, Cat({Picture("chess"), End()}));
@@ -375,7 +501,9 @@ TEST(ReadBackup, DamagedOrHostileFilesFailAndChangeNothing) {
     pastEnd[kStandardMenuFileSize] = 10; // 10 bytes announced, 5 + "/END" follow
     Bytes wrongEnd = CraftedBackup(s, Cat({Picture("chess"), B("/EN!")}));
     Bytes missingPicture = CraftedBackup(s, End()); // item 200 announces a picture, none follows
-    Bytes extraPicture = CraftedBackup(s, Cat({Picture("chess"), Picture("more"), End()}));
+    // Two pictures would fit a backup of an older build installed elsewhere, which carried the
+    // shipped Group.png of item 8 too; three fit no layout.
+    Bytes extraPicture = CraftedBackup(s, Cat({Picture("chess"), Picture("more"), Picture("more"), End()}));
     Bytes badGroup = good;
     badGroup[0] = 3; // three dimensions
 

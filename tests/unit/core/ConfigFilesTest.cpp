@@ -19,8 +19,6 @@ const std::string kUserData = "C:\\Users\\user\\AppData\\Roaming\\QORSoft\\QOR D
 // The store as the default catalogue leaves it, for the parts these tests look at.
 void PrepareStore(Store& store) {
     store.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        store.Groups[g].Members[0] = g;
 }
 
 // An app with the screen measured and the defaults set, as InitializeState has them before
@@ -485,6 +483,29 @@ TEST(LoadMenu, GroupCaptionsFollowTheStoredCount) {
     EXPECT_EQ(t.app.store.Items[9].Title.Peek(), "Single"); // Count 1: left as stored
 }
 
+TEST(LoadMenu, OnlyGroupsCarryTheCountSuffix) {
+    // Slots that are no groups, whose group records keep a stale member count: a full list of
+    // members that are still in use, or a count of members that are gone.
+    Store saved = SavedStore();
+    saved.Items[10].Kind = kind::Shortcut;
+    saved.Items[10].Title = "Notepad";
+    for (int j = 1; j <= 36; ++j) {
+        saved.Items[500 + j] = Member("left" + std::to_string(j));
+        saved.Groups[10].Members[j] = 500 + j;
+    }
+    saved.Groups[10].Count = 36;
+    saved.Items[11].Kind = kind::Blank;
+    saved.Items[11].Title = "Blank Shortcut";
+    saved.Groups[11].Count = 5;
+    App t;
+    t.fs.AddFile(kMenu, SerializeMenu(saved));
+    ASSERT_TRUE(LoadMenu(t.app));
+    EXPECT_EQ(t.app.store.Items[10].Title.Peek(), "Notepad");
+    EXPECT_EQ(t.app.store.Items[11].Title.Peek(), "Blank Shortcut");
+    EXPECT_EQ(t.app.store.Items[7].Title.Peek(), "Tools"); // a group's suffix is still recomputed
+    EXPECT_EQ(CheckStoreInvariants(t.app.store), "");
+}
+
 TEST(LoadMenu, DamagedGroupsAreRepairedSoTheStoreStaysSound) {
     Store saved = SavedStore();
     saved.Groups[7].Count = 3; // one past the members: the third entry is 0
@@ -570,11 +591,12 @@ TEST(LoadMenu, ARecoveryThatCannotRewriteTheFileStillLoads) {
     EXPECT_EQ(t.fs.files[kMenu + ".bak"], good);
 }
 
-TEST(DeleteStoredData, DeletesTheMenuThePicturesAndWithAllTheSettings) {
+TEST(DeleteStoredData, DeletesTheMenuThePicturesTheirCopiesAndWithAllTheSettings) {
     for (const bool all : {false, true}) {
         App t;
         for (const std::string& f : {kCfg, kCfg + ".bak", kMenu, kMenu + ".bak", kData + "QorIcons\\0.png",
-                                     kData + "QorIcons\\12.PNG", kData + "QorIcons\\User Icon.ico"})
+                                     kData + "QorIcons\\12.PNG", kData + "QorIcons\\12.PNG.48.scaled",
+                                     kData + "QorIcons\\User Icon.ico"})
             t.fs.AddFile(f, "x");
         t.fs.AddFile("C:\\Users\\user\\Pictures\\mine.png", "x");
         DeleteStoredData(t.app, all);
@@ -584,6 +606,7 @@ TEST(DeleteStoredData, DeletesTheMenuThePicturesAndWithAllTheSettings) {
         EXPECT_FALSE(t.fs.Has(kMenu + ".bak"));
         EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\0.png"));
         EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\12.PNG"));
+        EXPECT_FALSE(t.fs.Has(kData + "QorIcons\\12.PNG.48.scaled")); // the pre-scaled copy goes too
         EXPECT_TRUE(t.fs.Has(kData + "QorIcons\\User Icon.ico"));
         EXPECT_TRUE(t.fs.Has("C:\\Users\\user\\Pictures\\mine.png"));
     }

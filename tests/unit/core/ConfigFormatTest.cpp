@@ -148,8 +148,6 @@ Bytes HandBuiltMenu(const std::map<int, Bytes>& groups, const std::map<int, Byte
 Store StandardStore() {
     Store s;
     s.Create();
-    for (int g = 0; g <= 36; ++g)
-        s.Groups[g].Members[0] = g;
     return s;
 }
 
@@ -372,6 +370,21 @@ TEST(ConfigFormat, ShiftedLowerBoundPlacesElementsByIndex) {
     EXPECT_EQ(image->Group(10).Members[0], 10);
     EXPECT_EQ(image->Group(10).Count, 1);
     EXPECT_EQ(image->Group(10).Members[1], 130);
+
+    // Lower bound -2: elements 0 and 1 lie before the room, element 3 is position 1. Lower bound
+    // 5000: nothing lies in the room. Either way the whole record is read, and the next one after it.
+    for (const int32_t lower : {-2, 5000}) {
+        Bytes shifted = HandBuiltGroup(10, {}, 0);
+        PutAt(shifted, 6, static_cast<uint32_t>(lower), 4);
+        PutAt(shifted, 10 + 4 * 3, 130, 4);
+        PutAt(shifted, 10 + 4 * 37, 1, 4);
+        auto parsed = ParseMenu(
+            HandBuiltMenu({{10, shifted}, {11, HandBuiltGroup(11, {131}, 1)}}, {{130, used}, {131, used}}));
+        ASSERT_TRUE(parsed) << lower;
+        EXPECT_EQ(parsed->Group(10).Count, lower == -2 ? 1 : 0) << lower;
+        EXPECT_EQ(parsed->Group(10).Members[1], lower == -2 ? 130 : 0) << lower;
+        EXPECT_EQ(parsed->Group(11).Members[1], 131) << lower;
+    }
 }
 
 TEST(ConfigFormat, ReaderNeverReadsPastTheSpan) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/FileBuffer.h"
 #include "core/Paths.h"
 #include "fakes/Fakes.h"
 
@@ -20,7 +19,7 @@ TEST_F(PathsTest, QuotesAndDoubledBackslashes) {
 }
 
 TEST_F(PathsTest, EnvironmentExpansionSkipsTheMarkerRules) {
-    // Fully expanded: step 3 is skipped, so the "\windows\" marker of the value is not touched
+    // Fully expanded: the marker rules are skipped, so the "\windows\" marker of the value is not touched
     // and a leading "@" stays.
     t.sys.environment["SystemRoot"] = "c:\\windows";
     EXPECT_EQ(Normalize("%SystemRoot%\\system32\\shell32.dll"), "c:\\windows\\system32\\shell32.dll");
@@ -116,16 +115,33 @@ TEST_F(PathsTest, FolderAndFileNames) {
     EXPECT_EQ(FileNameOf("C:\\tools\\run.exe"), "run.exe");
 }
 
-TEST_F(PathsTest, FileBufferHelpers) {
-    t.fs.AddFile("C:\\Temp\\f.bin", Bytes{1, 2, 3, 4, 5});
-    EXPECT_EQ(GetFileLength(t.fs, "C:\\Temp\\f.bin"), 5);
-    EXPECT_EQ(GetFileLength(t.fs, ""), 0);
-    EXPECT_EQ(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 2, 3), (Bytes{2, 3, 4})); // 1-based offset
-    EXPECT_EQ(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 4, 10), (Bytes{4, 5}));
-    EXPECT_TRUE(ReadFileSlice(t.fs, "C:\\Temp\\f.bin", 6, 1).empty());
-    EXPECT_TRUE(WriteBufferToFile(t.fs, "C:\\Temp\\g.bin", Bytes{9}));
-    EXPECT_EQ(LoadFileToBuffer(t.fs, "C:\\Temp\\g.bin"), Bytes{9});
-    EXPECT_FALSE(WriteBufferToFile(t.fs, "C:\\NoSuchFolder\\g.bin", Bytes{9}));
+TEST_F(PathsTest, OnlyGeneratedPicturesHavePreScaledCopies) {
+    t.app.paths.IconCacheFolder = "C:\\Data\\QorIcons\\";
+    const std::pair<std::string, std::string> rows[] = {
+        {"C:\\Data\\QorIcons\\12.png", "C:\\Data\\QorIcons\\12.png.48.scaled"},
+        {"c:\\data\\qoricons\\3.PNG", "c:\\data\\qoricons\\3.PNG.48.scaled"}, // any letter case
+        {"C:\\Data\\QorIcons\\User Icon.ico", "C:\\Data\\QorIcons\\User Icon.ico.48.scaled"},
+        {"C:\\Data\\QorIcons\\12.png.48.scaled", ""}, // a copy has no copy
+        {"C:\\Data\\QorIcons\\12.png.48.SCALED", ""},
+        {"C:\\Data\\QorIcons\\sub\\1.png", ""}, // only directly in the folder
+        {"C:\\Data\\QorIcons\\..\\QORMenu.cfg", ""},
+        {"C:\\Data\\QorIcons\\*.png", ""},
+        {"C:\\Data\\QorIcons\\", ""},
+        {"C:\\Program Files\\QOR\\SysIcons\\Shortcut.png", ""}, // shipped pictures
+        {"D:\\Pictures\\mine.png", ""},
+        {"", ""},
+    };
+    for (const auto& [picture, copy] : rows) {
+        EXPECT_EQ(ScaledCopyOf(t.app.paths, picture, 48), copy) << picture;
+        EXPECT_EQ(ScaledCopiesPattern(t.app.paths, picture).empty(), copy.empty()) << picture;
+    }
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 32),
+              "C:\\Data\\QorIcons\\12.png.32.scaled");
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 0), "");
+    EXPECT_EQ(ScaledCopiesPattern(t.app.paths, "C:\\Data\\QorIcons\\12.png"),
+              "C:\\Data\\QorIcons\\12.png.*.scaled");
+    t.app.paths.IconCacheFolder.clear();
+    EXPECT_EQ(ScaledCopyOf(t.app.paths, "C:\\Data\\QorIcons\\12.png", 48), "");
 }
 
 } // namespace

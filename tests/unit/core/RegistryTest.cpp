@@ -145,6 +145,19 @@ TEST(AutoRun, AnotherCopysEntry) {
     EXPECT_EQ(t.reg.GetString(reg::CurrentUser, kRunSub, "QOR Desktop"), kExe); // overwritten
 }
 
+TEST(AutoRun, ThisProgramsEntryIsRecognisedInAnyLetterCase) {
+    // Windows paths: the entry may have been written while the program ran under another
+    // spelling of its folder.
+    test::TestApp t;
+    const std::string otherCase = ToUpperAscii(kExe);
+    ASSERT_NE(otherCase, kExe);
+    t.reg.SetString(reg::CurrentUser, kRunSub, "QOR Desktop", otherCase);
+    EXPECT_EQ(SetAutoRun(t.app, true), 1);
+    EXPECT_EQ(t.reg.GetString(reg::CurrentUser, kRunSub, "QOR Desktop"), otherCase); // nothing to do
+    EXPECT_EQ(SetAutoRun(t.app, false), 0);
+    EXPECT_FALSE(t.reg.GetString(reg::CurrentUser, kRunSub, "QOR Desktop")); // unticking removes it
+}
+
 TEST(AutoRun, RefusedWriteReportsZero) {
     test::TestApp t;
     t.reg.readOnlyKeys.insert({reg::CurrentUser, ToLowerAscii(kRunSub)});

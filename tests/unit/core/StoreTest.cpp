@@ -8,8 +8,6 @@ namespace {
 Store MadeStore() {
     Store s;
     s.Create();
-    for (int g = 0; g <= kGroupBound; ++g)
-        s.Groups[g].Members[0] = g;
     return s;
 }
 
@@ -23,6 +21,9 @@ TEST(Store, CreatedWithItsBounds) {
         EXPECT_EQ(s.Groups[g].Members.size(), 37u) << g;
     for (const DockItem& item : s.Items)
         ASSERT_EQ(item, DockItem{});
+    for (int g = 0; g <= kGroupBound; ++g)
+        EXPECT_EQ(s.Groups[g].Members[0], g) << g; // each group stands for its own item
+    EXPECT_EQ(CheckStoreInvariants(s), "");
     EXPECT_TRUE(s.IsItem(1024));
     EXPECT_FALSE(s.IsItem(1025));
     EXPECT_FALSE(s.IsItem(-1));

@@ -27,8 +27,6 @@ struct Resolve : ::testing::Test {
         app.store.Items[9].IconPath = kSys + "Shortcut.png";
         for (int i = 1; i <= kItemBound; ++i)
             app.store.Items[i].IconRef = i;
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
     }
     void MakeGroup(int slot, int32_t k, const char* title) {
         app.store.Items[slot].Kind = k;
@@ -284,12 +282,14 @@ TEST_F(Resolve, ShortcutToDocumentIsTreatedAsTheDocument) {
     EXPECT_EQ(m.IconPath.Peek(), kSys + "File.png");
 }
 
-TEST_F(Resolve, ShortcutToFolderIsTheFolderNamedWithoutLnk) {
+TEST_F(Resolve, ShortcutToFolderIsTheFolderNamedLikeAFolder) {
+    // A folder's caption is the file name of the path given, kept whole: for a shortcut to a
+    // folder that is the shortcut's own name with its extension.
     t.fs.AddFolder("C:\\Work\\Projects");
     t.fs.AddFile("C:\\Links\\Projects.lnk", "L");
     t.shell.AddLink("C:\\Links\\Projects.lnk", {"C:\\Work\\Projects", "", "", "", 0, 1, ""});
     AddPathToItem(app, "C:\\Links\\Projects.lnk", 4);
-    EXPECT_EQ(LastMember(4).Title.Peek(), "Projects");
+    EXPECT_EQ(LastMember(4).Title.Peek(), "Projects.lnk");
     EXPECT_EQ(LastMember(4).IconPath.Peek(), kSys + "Folder.png");
     EXPECT_EQ(LastMember(4).TargetPath.Peek(), "C:\\Work\\Projects");
 
@@ -311,12 +311,13 @@ TEST_F(Resolve, LinkToLinkEndsAtTheSecondTarget) {
     EXPECT_EQ(LastMember(4).Title.Peek(), "outer");
 }
 
-TEST_F(Resolve, InternetShortcutIsAShortcutWithoutItsExtension) {
+TEST_F(Resolve, InternetShortcutIsAShortcutNamedWithItsExtension) {
+    // Only ".lnk" and ".exe" leave a caption; an internet shortcut keeps its ".url".
     t.fs.AddFile("C:\\Links\\Search.url", "[InternetShortcut]");
     t.shell.AddLink("C:\\Links\\Search.url", {"http://example.invalid/", "", "", "", 0, 1, ""});
     AddPathToItem(app, "C:\\Links\\Search.url", 4);
     DockItem& m = LastMember(4);
-    EXPECT_EQ(m.Title.Peek(), "Search");
+    EXPECT_EQ(m.Title.Peek(), "Search.url");
     EXPECT_EQ(m.Category, 0);
     EXPECT_EQ(m.TargetPath.Peek(), "http://example.invalid/");
     EXPECT_EQ(m.IconPath.Peek(), kSys + "Problem.png"); // no icon file, the target is no file
@@ -407,6 +408,22 @@ TEST_F(Resolve, AFullGroupTakesNoMoreMembers) {
     AddPathToItem(app, "C:\\Docs\\extra.txt", 4);
     EXPECT_EQ(Group(4).Count, 36);
     EXPECT_EQ(CheckStoreInvariants(app.store), "");
+}
+
+// Drag and drop, the item menu and the property dialog add members only through NewGroupMember
+// (the tests above reach it through AddPathToItem); All Programs holds 1024 members.
+TEST_F(Resolve, AllProgramsTakesMembersUpTo1024) {
+    for (int count : {kAllProgramsCapacity - 1, kAllProgramsCapacity}) {
+        SCOPED_TRACE(count);
+        Item(kFirstPoolItem).Kind = kind::Member;
+        Group(3).Count = count;
+        std::fill(Group(3).Members.begin() + 1, Group(3).Members.end(), kFirstPoolItem);
+        const bool room = count < kAllProgramsCapacity;
+        EXPECT_EQ(GroupHasRoom(app.store, 3), room);
+        EXPECT_EQ(NewGroupMember(app, 3, "C:\\Apps\\new.exe"), room ? kFirstPoolItem + 1 : -1);
+        EXPECT_EQ(Group(3).Count, kAllProgramsCapacity);
+        EXPECT_EQ(Item(3).Title.Peek(), "All Programs Group (Full)");
+    }
 }
 
 // ---- free items ---------------------------------------------------------------------------------
@@ -611,9 +628,15 @@ TEST_F(Resolve, DiscardCustomIconKeepsTheRestOfTheRecord) {
     Item(9).Title = "Mine";
     Item(9).LargeIconPath = kCache + "3.png";
     t.fs.AddFile(kCache + "3.png", "user");
+    t.fs.AddFile(kCache + "3.png.48.scaled", "copy");
+    t.fs.AddFile(kCache + "3.png.32.scaled", "copy");
+    t.fs.AddFile(kCache + "33.png.48.scaled", "another picture's copy");
     t.images.entries[{9, 1}] = {};
     DiscardCustomIcon(app, 9);
     EXPECT_FALSE(t.fs.Has(kCache + "3.png"));
+    EXPECT_FALSE(t.fs.Has(kCache + "3.png.48.scaled")); // its pre-scaled copies go with it
+    EXPECT_FALSE(t.fs.Has(kCache + "3.png.32.scaled"));
+    EXPECT_TRUE(t.fs.Has(kCache + "33.png.48.scaled"));
     EXPECT_EQ(Item(9).LargeIconPath.Peek(), "");
     EXPECT_EQ(Item(9).Title.Peek(), "Mine");
     EXPECT_FALSE(t.images.HasEntry(9, 1));
@@ -624,6 +647,8 @@ TEST_F(Resolve, DiscardCustomIconKeepsTheRestOfTheRecord) {
 struct LevelCase {
     int32_t kind;
     std::vector<int> levels;
+    bool copy = false; // built through the pre-scaled copy at `side`
+    int side = 0;
 };
 
 std::ostream& operator<<(std::ostream& os, const LevelCase& c) {
@@ -639,18 +664,25 @@ TEST_P(ImageLevels, BuiltPerKind) {
     Item(50).IconPath = kCache + "7.png";
     BuildItemImages(app, 50, 20, 10);
     EXPECT_EQ(t.images.Levels(50), c.levels);
-    EXPECT_EQ(t.images.disposals, 1);
+    EXPECT_TRUE(t.images.working.empty()); // no picture is left held
     for (int level : c.levels)
         EXPECT_EQ(ImageAt(50, level).source, kCache + "7.png");
+    // Kinds drawn at rest from a cached level may take it from the picture's pre-scaled copy.
+    EXPECT_EQ(t.images.copies.count(50) ? t.images.copies[50] : "",
+              c.copy ? kCache + "7.png." + std::to_string(c.side) + ".scaled" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ImageLevels,
-    ::testing::Values(LevelCase{3, {}}, LevelCase{7, {}}, LevelCase{8, {}}, LevelCase{13, {}},
-                      LevelCase{kind::Member, {4}}, LevelCase{kind::Command, {4}}, LevelCase{kind::User, {0}},
-                      LevelCase{14, {0}}, LevelCase{kind::Shortcut, {0, 1}}, LevelCase{kind::Blank, {0, 1}},
-                      LevelCase{kind::Group, {0, 1}}, LevelCase{kind::AllPrograms, {0, 1}},
-                      LevelCase{kind::RecycleBin, {0, 1}}, LevelCase{kind::System, {0, 1}}));
+INSTANTIATE_TEST_SUITE_P(Rows, ImageLevels,
+                         ::testing::Values(LevelCase{3, {}}, LevelCase{7, {}}, LevelCase{8, {}},
+                                           LevelCase{13, {}}, LevelCase{kind::Member, {4}, true, 32},
+                                           LevelCase{kind::Command, {4}, true, 32},
+                                           LevelCase{kind::User, {0}}, LevelCase{14, {0}},
+                                           LevelCase{kind::Shortcut, {0, 1}, true, 48},
+                                           LevelCase{kind::Blank, {0, 1}, true, 48},
+                                           LevelCase{kind::Group, {0, 1}, true, 48},
+                                           LevelCase{kind::AllPrograms, {0, 1}, true, 48},
+                                           LevelCase{kind::RecycleBin, {0, 1}, true, 48},
+                                           LevelCase{kind::System, {0, 1}, true, 48}));
 
 TEST_F(Resolve, ImageSizesAndSources) {
     app.geo.SizeLevels[1] = 56;
@@ -771,12 +803,6 @@ TEST_F(Resolve, RefreshUsesTheDocumentsShellIconThenFile) {
     EXPECT_EQ(Item(9).IconPath.Peek(), kSys + "File.png");
     EXPECT_EQ(Item(9).Title.Peek(), "a.xyz");
     EXPECT_EQ(Item(9).IconRef, 9);
-}
-
-TEST_F(Resolve, ResolvingItemNamesTheItemBeingResolved) {
-    AddExe("C:\\Apps\\a.exe");
-    AddPathToItem(app, "C:\\Apps\\a.exe", 4);
-    EXPECT_EQ(app.ResolvingItem, Group(4).Members[1]);
 }
 
 TEST_F(Resolve, WorksWithoutShellIconToolsOrImages) {

@@ -18,7 +18,9 @@ using test::Red;
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 
-bool Near(int a, int b, int tolerance) { return std::abs(a - b) <= tolerance; }
+bool Near(int a, int b, int tolerance) {
+    return std::abs(a - b) <= tolerance;
+}
 
 class DockCanvasTest : public test::GdiPlusSuite {
 protected:
@@ -28,7 +30,7 @@ protected:
         items = std::make_unique<ImageCache>(canvas->Graphics());
         skin = std::make_unique<SkinCache>(canvas->Graphics());
         ASSERT_TRUE(skin->CreateFadeAttributes());
-        canvas->SetCaches(&items->Store(), skin.get());
+        canvas->SetCaches(items.get(), skin.get());
     }
 
     // A solid picture at level 1 (side x side) and level 0 (its own 40 x 40) of an item index.
@@ -64,15 +66,15 @@ TEST_F(DockCanvasTest, ClearStoresPremultipliedColourEverywhere) {
         int a, r, g, b;
     };
     const Case cases[] = {
-        {0x00FFFFFFu, 0, 0, 0, 0},        // RestoreGDIPlus: fully transparent, colour dropped
-        {0xC0000000u, 192, 0, 0, 0},      // the default dimmed backdrop
-        {0xC0FF0000u, 192, 192, 0, 0},    // red at 192: stored pre-multiplied
-        {0x80FFFFFFu, 128, 128, 128, 128},
-        {0xFF336699u, 255, 0x33, 0x66, 0x99},
+        {0x00FFFFFFu, 0, 0, 0, 0},     // RestoreGDIPlus: fully transparent, colour dropped
+        {0xC0000000u, 192, 0, 0, 0},   // the default dimmed backdrop
+        {0xC0FF0000u, 192, 192, 0, 0}, // red at 192: stored pre-multiplied
+        {0x80FFFFFFu, 128, 128, 128, 128}, {0xFF336699u, 255, 0x33, 0x66, 0x99},
     };
     for (const Case& c : cases) {
         canvas->Clear(c.argb);
-        for (auto [x, y] : {std::pair{0, 0}, {kWidth - 1, 0}, {0, kHeight - 1}, {kWidth - 1, kHeight - 1}, {200, 150}}) {
+        for (auto [x, y] :
+             {std::pair{0, 0}, {kWidth - 1, 0}, {0, kHeight - 1}, {kWidth - 1, kHeight - 1}, {200, 150}}) {
             const uint32_t p = canvas->Pixel(x, y);
             EXPECT_EQ(Alpha(p), c.a) << std::hex << c.argb << " at " << std::dec << x << "," << y;
             EXPECT_TRUE(Near(Red(p), c.r, 1) && Near(Green(p), c.g, 1) && Near(Blue(p), c.b, 1))
@@ -265,12 +267,13 @@ TEST_F(DockCanvasTest, PresentReportsWholeThenChangedPart) {
 TEST_F(DockCanvasTest, ChangeTrackingPaintsTheSamePicture) {
     std::unique_ptr<DockCanvas> full = DockCanvas::Create(nullptr, kWidth, kHeight);
     ASSERT_TRUE(full);
-    full->SetCaches(&items->Store(), skin.get());
+    full->SetCaches(items.get(), skin.get());
     full->SetChangeTracking(false);
     PutSolid(7, 0xFFFF0000u, 16);
     PutSolid(8, 0x8000FF00u, 24);
 
-    const uint32_t backgrounds[] = {0x00FFFFFFu, 0x00FFFFFFu, 0xC0000000u, 0xC0000000u, 0x00FFFFFFu, 0x00FFFFFFu};
+    const uint32_t backgrounds[] = {0x00FFFFFFu, 0x00FFFFFFu, 0xC0000000u,
+                                    0xC0000000u, 0x00FFFFFFu, 0x00FFFFFFu};
     int frame = 0;
     for (uint32_t background : backgrounds) {
         for (DockCanvas* c : {canvas.get(), full.get()}) {
@@ -287,7 +290,9 @@ TEST_F(DockCanvasTest, ChangeTrackingPaintsTheSamePicture) {
     }
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
 
 TEST_F(DockCanvasTest, PresentsOnALayeredWindow) {
     WNDCLASSA wc{};
@@ -295,8 +300,8 @@ TEST_F(DockCanvasTest, PresentsOnALayeredWindow) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "QorCanvasTestLayered";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, kWidth,
-                                  kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0,
+                                  kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     std::vector<bool> results;
     canvas->SetPresenter([&](const CanvasFrame& f) { results.push_back(PresentLayered(window, f)); });

@@ -46,6 +46,9 @@ protected:
         one.Target = "C:\\Apps\\one.exe";
         one.Title = "One";
         one.IconRef = 5; // a picture of its own (none is built: it draws nothing)
+        // The real pointer starts outside the window: where an earlier test left it, the real
+        // mouse moves it would send would hover a position and keep the hover timers busy.
+        SetCursorPos(0, 0);
         ASSERT_TRUE(dock.Load(GetModuleHandleA(nullptr)));
         dock.Show();
         dock.DockFocus(true);

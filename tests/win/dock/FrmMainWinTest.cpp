@@ -8,9 +8,11 @@
 
 #include "dock/FrmMain_win.h"
 #include "fakes/Fakes.h"
+#include "icons/ImageFiles_win.h"
 #include "platform/GdiPlus_win.h"
 #include "popup/FrmSubMenu_win.h"
 #include "tray/FrmTray_win.h"
+#include "win/dock/CanvasTestSupport.h"
 
 namespace qor {
 namespace {
@@ -135,6 +137,17 @@ TEST_F(WindowsWin, PopupPicturesAreBuiltAfterTheRingOnATimer) {
     EXPECT_EQ(dock.PendingImages(), 0u);
     EXPECT_EQ(program.builtCounts, std::vector<std::size_t>{2});
 
+    // A tick stops building once its few milliseconds are used; finishing at once does not.
+    dock.LoadImages([&](int item) {
+        built.push_back(item);
+        t.clock.now += 10; // each picture takes longer than a tick's share
+    });
+    built.clear();
+    SendMessageA(dock.Hwnd(), WM_TIMER, static_cast<WPARAM>(FrmMain::Timer::BuildImages), 0);
+    EXPECT_EQ(built, std::vector<int>{kFirstCommandItem});
+    dock.FinishPendingImages();
+    EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
+
     // Loading again and finishing at once (a pop-up about to open) builds the same, immediately.
     dock.LoadImages([&](int item) { built.push_back(item); });
     built.clear();
@@ -142,6 +155,43 @@ TEST_F(WindowsWin, PopupPicturesAreBuiltAfterTheRingOnATimer) {
     EXPECT_EQ(built, (std::vector<int>{kFirstCommandItem, kFirstPoolItem}));
     dock.Unload();
     EXPECT_EQ(t.app.sys.images, nullptr);
+}
+
+TEST_F(WindowsWin, RingPicturesAtTheirOwnSizeFollowFirstOnTheTimer) {
+    char folder[MAX_PATH]{};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string picture = std::string(folder) + "qor-dock-ring.png";
+    const std::string copy = picture + ".48.scaled";
+    gdip::Image green = test::SolidImage(64, 64, 0xFF00FF00u);
+    ASSERT_EQ(SavePng(green.get(), picture), 0);
+    DeleteFileA(copy.c_str());
+
+    FrmMain dock(t.app, program);
+    ASSERT_TRUE(dock.Load(instance));
+    t.app.store.Items[kFirstPoolItem].Kind = kind::Member;
+    ImageCache* images = dock.Images();
+    bool ringFirst = false;
+    dock.LoadImages([&](int item) { ringFirst = item == kFirstPoolItem && images->HasEntry(6, 0); });
+    ASSERT_TRUE(images->BuildFromPicture(5, picture, copy, 1, 48, true)); // writes the copy
+    ASSERT_TRUE(images->BuildFromPicture(6, picture, copy, 1, 48, true)); // level 0 left for later
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_EQ(dock.PendingImages(), 2u);
+
+    dock.BuildPendingImagesLater();
+    const DWORD deadline = GetTickCount() + 5000;
+    MSG msg;
+    while (dock.PendingImages() > 0 && GetTickCount() < deadline) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(1);
+    }
+    EXPECT_TRUE(images->HasEntry(6, 0));
+    EXPECT_TRUE(ringFirst);
+    EXPECT_EQ(program.builtCounts, std::vector<std::size_t>{2});
+
+    dock.Unload();
+    DeleteFileA(picture.c_str());
+    DeleteFileA(copy.c_str());
 }
 
 TEST_F(WindowsWin, EveryWindowPassesCloseAndSessionEndToTheProgram) {

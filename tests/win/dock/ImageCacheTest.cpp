@@ -1,7 +1,10 @@
 // The image and skin caches: rendering sizes, the skin load from the shipped pictures, rebuilds
 // and releases, and damaged input.
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "dock/DockCanvas_win.h"
@@ -189,6 +192,20 @@ TEST_F(ImageCacheTest, ImagingComponentDecodesAsGdiPlusDoes) {
         EXPECT_EQ(different, 0);
         EXPECT_GT(translucent, 0);
 
+        // The same from memory (the skin among the program's resources); damaged bytes give nothing.
+        const std::optional<Bytes> bytes = ReadHostFile(border);
+        ASSERT_TRUE(bytes);
+        gdip::Image fromMemory = decoder.Decode(*bytes);
+        ASSERT_TRUE(fromMemory);
+        different = 0;
+        for (UINT y = 0; y < h1; y += 3)
+            for (UINT x = 0; x < w1; x += 3)
+                different += test::PixelOf(fromMemory.get(), static_cast<int>(x), static_cast<int>(y)) !=
+                             test::PixelOf(viaGdiPlus.get(), static_cast<int>(x), static_cast<int>(y));
+        EXPECT_EQ(different, 0);
+        EXPECT_FALSE(decoder.Decode(Bytes(bytes->begin(), bytes->begin() + 40)));
+        EXPECT_FALSE(decoder.Decode(Bytes{}));
+
         // Through the cache, and a file the decoder refuses falls back to nothing at all.
         ImageCache withCom(canvas->Graphics());
         ASSERT_TRUE(withCom.LoadWorkingFromFile(redPng));
@@ -338,6 +355,245 @@ TEST_F(ImageCacheTest, MissingOrDamagedSkinIsSkipped) {
 
     // The program's own resources: this test program carries none, so nothing is found.
     EXPECT_FALSE(ResourceSkinReader(GetModuleHandleA(nullptr))("BORDER"));
+}
+
+// ---- Pre-scaled copies ------------------------------------------------------------------------
+
+std::optional<FILETIME> WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+bool SetWriteTime(const std::string& path, FILETIME time) {
+    const win::Handle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    return win::IsValid(file) && SetFileTime(file.get(), nullptr, nullptr, &time);
+}
+
+// The width of a cached level, 0 when there is none.
+int CachedWidth(const ImageCache& cache, int index, int level) {
+    const ImageLevels* entry = cache.Store().Find(index);
+    const CachedLevel* cached = entry ? entry->Cached(level) : nullptr;
+    return cached ? cached->width : 0;
+}
+
+bool SameTime(const std::optional<FILETIME>& a, const std::optional<FILETIME>& b) {
+    return a && b && CompareFileTime(&*a, &*b) == 0;
+}
+
+class ScaledCopyTest : public ImageCacheTest {
+protected:
+    void SetUp() override {
+        ImageCacheTest::SetUp();
+        // A picture with soft, half-transparent edges, where any change of rendering would show.
+        const std::optional<Bytes> border = ReadHostFile(SkinFile("BORDER"));
+        ASSERT_TRUE(border);
+        picture = TempPath("qor-copy-7.png");
+        copy = picture + ".48.scaled";
+        DeleteFileA(copy.c_str());
+        WriteBytes(picture, *border);
+        canvas->SetCaches(images.get(), skin.get());
+    }
+    void TearDown() override {
+        DeleteFileA(picture.c_str());
+        DeleteFileA(copy.c_str());
+        ImageCacheTest::TearDown();
+    }
+    bool Build(int index, int side = 48) {
+        return images->BuildFromPicture(index, picture, copy, 1, side, true);
+    }
+    // The pixels of a cached level as the canvas draws it.
+    std::vector<uint32_t> Drawn(int index, int level, int side) {
+        canvas->Clear(0);
+        canvas->DrawCached(ItemImage(index), level, 0, 0);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                pixels.push_back(canvas->Pixel(x, y));
+        return pixels;
+    }
+    std::vector<uint32_t> Level0(int index) {
+        std::vector<uint32_t> pixels;
+        const ImageLevels* entry = images->Store().Find(index);
+        for (int y = 0; entry && entry->image && y < entry->height; ++y)
+            for (int x = 0; x < entry->width; ++x)
+                pixels.push_back(test::PixelOf(entry->image.get(), x, y));
+        return pixels;
+    }
+
+    std::string picture;
+    std::string copy;
+};
+
+TEST_F(ScaledCopyTest, CopyGivesTheSamePixelsAndLevel0FollowsWhenDrawn) {
+    // No copy yet: the picture is decoded, both levels made at once, the copy written with the
+    // picture's own write time.
+    ASSERT_TRUE(Build(5));
+    EXPECT_TRUE(images->HasEntry(5, 1));
+    EXPECT_TRUE(images->HasEntry(5, 0));
+    EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture)));
+    const std::vector<uint32_t> fromPicture = Drawn(5, 1, 48);
+    EXPECT_NE(std::count(fromPicture.begin(), fromPicture.end(), 0u), 48 * 48); // something is drawn
+
+    // From the copy: the rest level pixel for pixel, level 0 left for later.
+    ASSERT_TRUE(Build(6));
+    EXPECT_TRUE(images->HasEntry(6, 1));
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_EQ(images->PendingWork(), 1u);
+    EXPECT_EQ(Drawn(6, 1, 48), fromPicture);
+
+    // Drawing level 0 makes it first, the same as the one made at once.
+    canvas->DrawScaled(ItemImage(6), 0, 0, 64, 64, kNoFade);
+    EXPECT_TRUE(images->HasEntry(6, 0));
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(images->Store().Find(6)->width, 152);
+    EXPECT_EQ(Level0(6), Level0(5));
+}
+
+TEST_F(ScaledCopyTest, OnlyAFreshCopyOfTheRightSizeServes) {
+    ASSERT_TRUE(Build(5));
+    const std::vector<uint32_t> border = Drawn(5, 1, 48);
+    const std::optional<FILETIME> pictureTime = WriteTime(picture);
+    ASSERT_TRUE(pictureTime);
+
+    // The write time is what ties the copy to the picture: a copy stamped with it is used as it is.
+    gdip::Image blue = test::SolidImage(48, 48, 0xFF0000FFu);
+    ASSERT_TRUE(SavePngFile(blue.get(), copy));
+    ASSERT_TRUE(SetWriteTime(copy, *pictureTime));
+    ASSERT_TRUE(Build(6));
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_EQ(Drawn(6, 1, 48).front(), 0xFF0000FFu);
+
+    // Whatever else: the picture itself, and the copy written afresh from it.
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        int side;
+    };
+    FILETIME later = *pictureTime;
+    later.dwHighDateTime += 1; // about seven minutes on
+    const Case cases[] = {
+        {"stale copy", [&] { ASSERT_TRUE(SetWriteTime(copy, later)); }, 48},
+        {"picture rewritten",
+         [&] {
+             ASSERT_TRUE(SavePngFile(blue.get(), copy));
+             ASSERT_TRUE(SetWriteTime(copy, *pictureTime));
+             ASSERT_TRUE(SetWriteTime(picture, later));
+         },
+         48},
+        {"damaged copy",
+         [&] {
+             WriteBytes(copy, Bytes{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13});
+             ASSERT_TRUE(SetWriteTime(copy, *WriteTime(picture)));
+         },
+         48},
+        {"copy of another size", [] {}, 56},
+        {"no copy", [&] { DeleteFileA(copy.c_str()); }, 48},
+    };
+    for (const Case& c : cases) {
+        ImageCache fresh(canvas->Graphics());
+        canvas->SetCaches(&fresh, skin.get());
+        c.prepare();
+        ASSERT_TRUE(fresh.BuildFromPicture(6, picture, copy, 1, c.side, true)) << c.what;
+        EXPECT_TRUE(fresh.HasEntry(6, 0)) << c.what; // the picture was decoded
+        EXPECT_EQ(CachedWidth(fresh, 6, 1), c.side) << c.what;
+        if (c.side == 48)
+            EXPECT_EQ(Drawn(6, 1, 48), border) << c.what;
+        EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture))) << c.what;
+        // ... which the next build takes.
+        ASSERT_TRUE(fresh.BuildFromPicture(7, picture, copy, 1, c.side, true)) << c.what;
+        EXPECT_FALSE(fresh.HasEntry(7, 0)) << c.what;
+        EXPECT_EQ(CachedWidth(fresh, 7, 1), c.side) << c.what;
+        canvas->SetCaches(images.get(), skin.get());
+    }
+}
+
+TEST_F(ScaledCopyTest, PicturesThatCannotServeLeaveTheEntryAlone) {
+    ASSERT_TRUE(Build(5));
+    // Without a copy name nothing is written; a copy that cannot be written is not needed.
+    DeleteFileA(copy.c_str());
+    ASSERT_TRUE(images->BuildFromPicture(6, picture, "", 4, 32, false));
+    EXPECT_TRUE(images->HasEntry(6, 4));
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(
+        images->BuildFromPicture(8, picture, TempPath("qor-no-such-folder\\7.png.48.scaled"), 1, 48, true));
+    EXPECT_TRUE(images->HasEntry(8, 1));
+
+    // A missing or undecodable picture, or a level or size out of range: false, entries kept.
+    const std::string damaged = TempPath("qor-copy-damaged.png");
+    WriteBytes(damaged, Bytes(64, 0x42));
+    EXPECT_FALSE(images->BuildFromPicture(5, TempPath("qor-copy-missing.png"), copy, 1, 48, true));
+    EXPECT_FALSE(images->BuildFromPicture(5, damaged, damaged + ".48.scaled", 1, 48, true));
+    EXPECT_FALSE(images->BuildFromPicture(5, picture, copy, 0, 48, true));
+    EXPECT_FALSE(images->BuildFromPicture(5, picture, copy, 1, 100000, true));
+    EXPECT_TRUE(images->HasEntry(5, 1));
+    EXPECT_TRUE(images->HasEntry(5, 0));
+    EXPECT_EQ(GetFileAttributesA((damaged + ".48.scaled").c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(damaged.c_str());
+}
+
+TEST_F(ScaledCopyTest, CopiesMadeWhileTheSkinLoadsAreWrittenLater) {
+    test::TestApp t;
+    t.app.store.Items[5].Kind = kind::Shortcut;
+    LoadSkinImages(t.app, *skin, *images, FolderSkinReader(), [&](int item) {
+        if (item == 5)
+            images->BuildFromPicture(5, picture, copy, 1, 48, true);
+    });
+    EXPECT_TRUE(images->HasEntry(5, 1));
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES); // not before the first frame
+    EXPECT_EQ(images->PendingWork(), 1u);
+    EXPECT_EQ(images->DoPendingWork(5), 1u);
+    EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture)));
+    EXPECT_EQ(images->PendingWork(), 0u);
+
+    // Afterwards copies are written at once; unwritten ones are dropped with the images.
+    DeleteFileA(copy.c_str());
+    ASSERT_TRUE(Build(6));
+    EXPECT_TRUE(SameTime(WriteTime(copy), WriteTime(picture)));
+    DeleteFileA(copy.c_str());
+    images->SetCopiesLater(true);
+    ASSERT_TRUE(Build(7));
+    EXPECT_EQ(images->PendingWork(), 1u);
+    images->FreeAll();
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ScaledCopyTest, LaterLevel0sAreMadeInTurnRebuiltFromAndForgottenWhenFreed) {
+    ASSERT_TRUE(Build(1)); // writes the copy
+    for (int index : {2, 3, 4, 5})
+        ASSERT_TRUE(Build(index));
+    EXPECT_EQ(images->PendingWork(), 4u);
+
+    EXPECT_EQ(images->DoPendingWork(2), 2u); // lowest index first
+    EXPECT_TRUE(images->HasEntry(2, 0));
+    EXPECT_TRUE(images->HasEntry(3, 0));
+    EXPECT_FALSE(images->HasEntry(4, 0));
+    EXPECT_EQ(images->PendingWork(), 2u);
+
+    // A new rest size re-renders from level 0, which is made first.
+    images->RebuildLevel(4, 1, 40);
+    EXPECT_TRUE(images->HasEntry(4, 0));
+    EXPECT_EQ(CachedWidth(*images, 4, 1), 40);
+
+    // Freed entries are forgotten; a picture gone meanwhile leaves level 0 empty.
+    ASSERT_TRUE(Build(6));
+    images->FreeEntries(5);
+    EXPECT_EQ(images->PendingWork(), 1u);
+    ASSERT_TRUE(DeleteFileA(picture.c_str()));
+    EXPECT_EQ(images->DoPendingWork(10), 1u);
+    EXPECT_FALSE(images->HasEntry(6, 0));
+    EXPECT_TRUE(images->HasEntry(6, 1));
+    EXPECT_EQ(images->PendingWork(), 0u);
+    EXPECT_EQ(images->DoPendingWork(10), 0u);
+
+    EXPECT_FALSE(Build(7)); // the picture is gone: its copy does not stand in for it
+    images->FreeAll();
+    EXPECT_EQ(images->PendingWork(), 0u);
 }
 
 } // namespace

@@ -57,8 +57,6 @@ struct ShellWin : ::testing::Test {
         app.sys.reg = &reg;
         app.sys.shell = &shell;
         app.store.Create();
-        for (int g = 0; g <= kGroupBound; ++g)
-            app.store.Groups[g].Members[0] = g;
         Paths& p = app.paths;
         p.WindowsFolder = sys.GetSpecialFolder(csidl::Windows);
         p.SystemFolder = sys.GetSpecialFolder(csidl::System);

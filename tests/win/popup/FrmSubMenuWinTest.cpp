@@ -97,7 +97,7 @@ TEST_F(FrmSubMenuWin, AHoverRepaintFromTheKeptPanelEqualsOnePaintedAfresh) {
     std::unique_ptr<DockCanvas> fresh =
         DockCanvas::Create(nullptr, app.screen.ScreenWidth, app.screen.ScreenHeight);
     ASSERT_TRUE(fresh);
-    fresh->SetCaches(&dock.Images()->Store(), dock.Skin());
+    fresh->SetCaches(dock.Images(), dock.Skin());
     MenuAction(app, popup.Controller().Panel(), *fresh, false);
     const Rect panel = popup.Controller().PanelRect();
     int differing = 0;

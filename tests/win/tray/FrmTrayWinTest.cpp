@@ -1,5 +1,6 @@
 // The hidden tray window claims the three hot keys by their global atoms, answers them in its
-// own window procedure, and gives everything back when it goes.
+// own window procedure, keeps exactly one notification icon, and gives
+// everything back when it goes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,7 +29,7 @@ win::Window OtherWindow() {
                                        GetModuleHandleA(nullptr), nullptr));
 }
 
-class FrmTrayHotKeys : public ::testing::Test {
+class FrmTrayWindow : public ::testing::Test {
 protected:
     void SetUp() override { t.app.sys.trace = &trace; }
     bool Load() {
@@ -41,7 +42,7 @@ protected:
     std::vector<HotKey> received;
 };
 
-TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
+TEST_F(FrmTrayWindow, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     const win::Window other = OtherWindow();
     ASSERT_TRUE(RegisterHotKey(other.get(), 1, MOD_ALT, VK_SPACE)); // Alt+Space is taken
     ASSERT_TRUE(Load());
@@ -71,12 +72,25 @@ TEST_F(FrmTrayHotKeys, AHotKeyOwnedElsewhereIsSkippedAndTheOthersWork) {
     UnregisterHotKey(other.get(), 2);
 }
 
-TEST_F(FrmTrayHotKeys, TheRecreatedTaskbarIsAnsweredByTheTrayWindow) {
+TEST_F(FrmTrayWindow, TheIconIsPutBackOnceWhenTheTaskbarIsRecreatedAndGoesWithTheWindow) {
     ASSERT_TRUE(Load());
+    const std::string added = "tray icon add ok=1 size=" + std::to_string(GetSystemMetrics(SM_CXSMICON)) +
+                              "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
+    // After the three hot keys, the icon at the small-icon size.
+    ASSERT_EQ(trace.lines.size(), 4u);
+    EXPECT_EQ(trace.lines.back(), added);
+    EXPECT_TRUE(tray.TrayIconShown());
+
+    trace.lines.clear();
     ASSERT_NE(tray.TaskbarCreatedMessage(), 0u);
     EXPECT_EQ(SendMessageA(tray.Hwnd(), tray.TaskbarCreatedMessage(), 0, 0), 0);
-    EXPECT_TRUE(std::find(trace.lines.begin(), trace.lines.end(), "tray taskbar-created") !=
-                trace.lines.end());
+    EXPECT_EQ(trace.lines,
+              (std::vector<std::string>{"tray taskbar-created", "tray icon delete ok=1", added}));
+
+    trace.lines.clear();
+    tray.Unload();
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"tray icon delete ok=1"}));
+    EXPECT_FALSE(tray.TrayIconShown());
 }
 
 } // namespace

@@ -86,9 +86,13 @@ void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics
 
 void InitializeState(AppState& app, bool all, bool loadSettings, bool loadMenu) {
     // The constant tables (PNG signature, skin names, alpha ramp, fade matrices) are compiled
-    // in, so `all` has nothing left to fill.
-    (void)all;
-    app.screen = MeasureScreen(app.sys.sys->GetScreenInfo());
+    // in. Start-up (`all`) measures the primary monitor; a reload keeps the monitor the dock is
+    // on, where its windows are.
+    const Rect& work = app.screen.WorkArea;
+    const bool onAMonitor = !all && work.Width() > 0 && work.Height() > 0;
+    app.screen = MeasureScreen(
+        onAMonitor ? app.sys.sys->GetScreenInfoAt(work.left + work.Width() / 2, work.top + work.Height() / 2)
+                   : app.sys.sys->GetScreenInfo());
     SetDefaultSettings(app.cfg, app.run, app.screen);
     app.geo.PopupRows = ComputePopupRows(app.screen.Unscaled(app.screen.ScreenHeight));
 

@@ -99,6 +99,7 @@ void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics
 
 struct AppState;
 // Screen metrics, defaults, stored settings, default catalogue, stored items, ring geometry.
+// With `all` (start-up) the screen is the primary monitor, else (a reload) the dock's own.
 void InitializeState(AppState& app, bool all, bool loadSettings, bool loadMenu);
 
 } // namespace qor

@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "dock/Geometry.h"
 #include "dock/Skin.h"
+#include "fakes/Fakes.h"
 #include "popup/PopupLayout.h"
 
 namespace qor {
@@ -79,6 +80,18 @@ TEST(ScaledGeometry, TheRadiusFollowsTheScreenForTheRunOnly) {
     ASSERT_TRUE(ApplyScreen(app, ScreenInfo{{1024, 0, 2944, 1040}, 15, 15}));
     EXPECT_EQ(app.geo.Slots[1].IconLeft, 960 + 300 - 24); // room again: the user's radius
     EXPECT_EQ(app.geo.MiniBackLeft, 1920 - 154) << "window coordinates of the new work area";
+}
+
+TEST(ScaledGeometry, StartUpUsesThePrimaryMonitorAReloadTheDocksOwn) {
+    test::TestApp t;
+    t.sys.otherMonitors = {ScreenInfo{{1366, 0, 3286, 1080}, 10, 10, 144}};
+    InitializeState(t.app, true, false, false);
+    EXPECT_EQ(t.app.screen.WorkArea, t.sys.screen.workArea);
+    ASSERT_TRUE(ApplyScreen(t.app, t.sys.GetScreenInfoAt(2000, 500)));
+    InitializeState(t.app, false, false, false); // the reload after a restore
+    EXPECT_EQ(t.app.screen.WorkArea, (Rect{1366, 0, 3286, 1080}));
+    EXPECT_EQ(t.app.screen.Dpi, 144);
+    EXPECT_EQ(t.app.geo.Slots[0].IconSide, 192);
 }
 
 TEST(ScaledPanel, ThePopUpsLengthsScale) {

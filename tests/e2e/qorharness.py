@@ -196,7 +196,7 @@ class Screen:
         """A two-tone checkerboard on the root window: any opaque pixel drawn over it shows."""
         pattern = self.log_dir / f"desktop-{self.size_name}.png"
         if not pattern.exists():
-            _run(["convert", "-size", f"{self.width}x{self.height}", "pattern:checkerboard",
+            _run(["convert", "-size", self.size_name, "pattern:checkerboard",
                   "-fill", "#3366aa", "-colorize", "35", f"PNG24:{pattern}"], check=True)
         # display -window root sets the background and leaves; it exits 1 even when it worked.
         _run(["display", "-window", "root", str(pattern)], env=self.env(), timeout=30)
@@ -286,62 +286,38 @@ class Screen:
 
 
 class NestedScreen(Screen):
-    """Monitors side by side for Wine: Xephyr (Debian's xserver-xephyr) with one screen per
-    monitor, inside a private Xvfb big enough to hold them. Xvfb alone cannot place two monitors
-    apart (its Xinerama heads all sit at 0,0); Xephyr with Xinerama can, and Wine then reports
-    each one. Without `randr` the RANDR extension is off, since Wine would read RandR and see a
-    single monitor; with it (one monitor) `xrandr -s` resizes the screen under the program.
-
-    Xephyr needs -noreset like Xvfb: a server that resets when its last client leaves puts the
-    pointer back in the middle of the first screen, wherever xdotool left it."""
+    """Monitors side by side (sizes left to right): Xephyr, one screen per monitor, inside a
+    private Xvfb. Xvfb alone puts every Xinerama head at 0,0; Xephyr places them apart, and
+    without RANDR (which would make Wine see one monitor) Wine reports each. With `randr` (one
+    monitor) xrandr resizes it. -noreset: a server reset puts the pointer back in the middle."""
 
     def __init__(self, monitors, log_dir: Path, randr=False):
-        self.monitors = list(monitors)  # [(width, height)], left to right
-        width = sum(w for w, _ in self.monitors)
-        height = max(h for _, h in self.monitors)
-        super().__init__(width, height, log_dir)
-        self.randr = randr
-        self.host = Screen(width + 100, height + 100, log_dir)
-
-    @property
-    def size_name(self):
-        return "+".join(f"{w}x{h}" for w, h in self.monitors)
+        super().__init__(sum(w for w, _ in monitors), max(h for _, h in monitors), log_dir)
+        self.args = ["-noreset", "-nolisten", "tcp"]
+        self.args += ["-resizeable"] if randr else ["+xinerama", "-extension", "RANDR"]
+        for w, h in monitors:
+            self.args += ["-screen", f"{w}x{h}"]
+        self.host = Screen(self.width + 100, self.height + 100, log_dir)
 
     def start(self):
         self.host.start()
-        try:
-            self._start_xephyr()
-        except Exception:
-            self.host.stop()
-            raise
-        return self
-
-    def _start_xephyr(self):
-        self.log_dir.mkdir(parents=True, exist_ok=True)
-        args = ["-noreset", "-nolisten", "tcp"]
-        args += ["-resizeable"] if self.randr else ["+xinerama", "-extension", "RANDR"]
-        for w, h in self.monitors:
-            args += ["-screen", f"{w}x{h}"]
         for n in _display_range():
-            if _display_taken(n) or f":{n}" == self.host.display:
+            if _display_taken(n):
                 continue
-            log = open(self.log_dir / f"xephyr-{self.size_name}.log", "w")
-            self.proc = subprocess.Popen(
-                ["Xephyr", f":{n}", *args], env=self.host.env(), stdin=subprocess.DEVNULL,
-                stdout=log, stderr=log, start_new_session=True)
             self.display = f":{n}"
+            self.proc = subprocess.Popen(["Xephyr", self.display, *self.args], env=self.host.env(),
+                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL, start_new_session=True)
             if self._wait_ready(self.proc):
                 self._paint_desktop()
-                return
+                return self
             super().stop()
+        self.host.stop()
         raise RuntimeError("Xephyr did not come up")
 
     def resize(self, width, height):
-        """Resizes the (single, RandR) screen as a change of resolution does."""
-        assert self.randr and len(self.monitors) == 1
         _run(["xrandr", "-s", f"{width}x{height}"], env=self.env(), timeout=30, check=True)
         self.width, self.height = width, height
-        self.monitors = [(width, height)]
 
     def stop(self):
         super().stop()
@@ -470,14 +446,13 @@ class WinePrefix:
         return values
 
     def set_log_pixels(self, dpi: int):
-        """The screen's scale for the next start (LogPixels, REG_DWORD, under
-        HKCU\\Control Panel\\Desktop, and Wine's own copy for its fonts). The prefix's server must
-        be down (kill_server): user.reg is edited directly."""
-        user_reg = self.path / "user.reg"
-        text = user_reg.read_text(encoding="utf-8", errors="surrogateescape")
+        """The scale of the next start: LogPixels under HKCU\\Control Panel\\Desktop and Wine's
+        copy for its fonts. user.reg is edited: the prefix's server must be down."""
+        reg = self.path / "user.reg"
+        text = reg.read_text(encoding="utf-8", errors="surrogateescape")
         for key in (r"Control Panel\\Desktop", r"Software\\Wine\\Fonts"):
             text = _set_dword(text, key, "LogPixels", dpi)
-        user_reg.write_text(text, encoding="utf-8", errors="surrogateescape")
+        reg.write_text(text, encoding="utf-8", errors="surrogateescape")
 
     def reg_add(self, key: str, value: str, data: str, kind="REG_SZ"):
         res = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
@@ -485,26 +460,16 @@ class WinePrefix:
 
 
 def _set_dword(text: str, key: str, name: str, value: int) -> str:
-    """user.reg with `name` under `key` (as user.reg spells it, backslashes doubled) set to a
-    REG_DWORD; the key is added when it is missing."""
-    line = f'"{name}"=dword:{value:08x}\n'
+    """user.reg with `name` set to a REG_DWORD under `key`, a key every prefix has (spelt as in
+    user.reg, backslashes doubled)."""
     lines = text.splitlines(keepends=True)
-    header = f"[{key}]".lower()
-    for i, current in enumerate(lines):
-        if not current.lower().startswith(header + " ") and current.strip().lower() != header:
-            continue
-        j = i + 1
-        while j < len(lines) and lines[j].startswith("#"):
-            j += 1  # the key's time stamps
-        k = j
-        while k < len(lines) and lines[k].strip() and not lines[k].startswith("["):
-            if lines[k].lower().startswith(f'"{name.lower()}"='):
-                lines[k] = line
-                return "".join(lines)
-            k += 1
-        lines.insert(j, line)
-        return "".join(lines)
-    return text.rstrip("\n") + f"\n\n[{key}]\n{line}"
+    start = next(i for i, l in enumerate(lines) if l.lower().startswith(f"[{key}]".lower()))
+    end = next((i for i in range(start + 1, len(lines)) if lines[i].startswith("[")), len(lines))
+    at = start + 1
+    while lines[at].startswith("#"):
+        at += 1  # the key's time stamp comes first
+    body = [l for l in lines[at:end] if not l.lower().startswith(f'"{name.lower()}"=')]
+    return "".join(lines[:at] + [f'"{name}"=dword:{value:08x}\n'] + body + lines[end:])
 
 
 def _strip_program_keys(text: str) -> str:

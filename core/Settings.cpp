@@ -17,8 +17,38 @@ int RoundHalfEven(double value) {
     return static_cast<int>(std::nearbyint(value)); // the default rounding mode is ties to even
 }
 
+namespace {
+
+// A scale outside what any monitor reports is taken for 100 %.
+int SaneDpi(int dpi) {
+    constexpr int kLowest = 48;
+    constexpr int kHighest = 960;
+    return dpi >= kLowest && dpi <= kHighest ? dpi : kBaseDpi;
+}
+
+} // namespace
+
+int ScaleToDpi(int length, int dpi) {
+    dpi = SaneDpi(dpi);
+    if (dpi == kBaseDpi)
+        return length;
+    return RoundHalfEven(static_cast<double>(length) * dpi / kBaseDpi);
+}
+
+int ScreenMetrics::Scaled(int length) const {
+    return ScaleToDpi(length, Dpi);
+}
+
+int ScreenMetrics::Unscaled(int pixels) const {
+    const int dpi = SaneDpi(Dpi);
+    if (dpi == kBaseDpi)
+        return pixels;
+    return RoundHalfEven(static_cast<double>(pixels) * kBaseDpi / dpi);
+}
+
 ScreenMetrics MeasureScreen(const ScreenInfo& info) {
     ScreenMetrics m;
+    m.Dpi = SaneDpi(info.dpi);
     m.WorkArea = info.workArea;
     m.ScreenWidth = info.workArea.Width();
     m.ScreenHeight = info.workArea.Height();
@@ -26,7 +56,7 @@ ScreenMetrics MeasureScreen(const ScreenInfo& info) {
     m.CentreY = RoundHalfEven(m.ScreenHeight / 2.0);
     m.ScreenWidthTwips = m.ScreenWidth * info.twipsPerPixelX;
     m.ScreenHeightTwips = m.ScreenHeight * info.twipsPerPixelY;
-    m.MaxRadius = m.CentreY - 80;
+    m.MaxRadius = m.Unscaled(m.CentreY) - 80;
     m.MinRadius = 200;
     return m;
 }
@@ -56,15 +86,19 @@ void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics
 
 void InitializeState(AppState& app, bool all, bool loadSettings, bool loadMenu) {
     // The constant tables (PNG signature, skin names, alpha ramp, fade matrices) are compiled
-    // in, so `all` has nothing left to fill.
-    (void)all;
-    app.screen = MeasureScreen(app.sys.sys->GetScreenInfo());
+    // in. Start-up (`all`) measures the primary monitor; a reload keeps the monitor the dock is
+    // on, where its windows are.
+    const Rect& work = app.screen.WorkArea;
+    const bool onAMonitor = !all && work.Width() > 0 && work.Height() > 0;
+    app.screen = MeasureScreen(
+        onAMonitor ? app.sys.sys->GetScreenInfoAt(work.left + work.Width() / 2, work.top + work.Height() / 2)
+                   : app.sys.sys->GetScreenInfo());
     SetDefaultSettings(app.cfg, app.run, app.screen);
-    app.geo.PopupRows = ComputePopupRows(app.screen.ScreenHeight);
+    app.geo.PopupRows = ComputePopupRows(app.screen.Unscaled(app.screen.ScreenHeight));
 
     if (loadSettings)
         LoadSettings(app);
-    FillSizeLevels(app.geo, app.run);
+    FillSizeLevels(app.geo, app.run, app.screen.Dpi);
 
     BuildDefaultCatalogue(app);
     const bool menuLoaded = loadMenu && LoadMenu(app);

@@ -38,7 +38,9 @@ struct DockSettings {
     bool operator==(const DockSettings&) const = default;
 };
 
-// Screen quantities, measured once at start.
+// Screen quantities of the monitor the dock is on, in its pixels: measured at start and again
+// whenever the displays change or the dock moves to another monitor. The sizes of the settings
+// and the skin are given at 96 DPI; Scaled turns one into pixels of this screen.
 struct ScreenMetrics {
     int ScreenWidth = 0;
     int ScreenHeight = 0;
@@ -47,8 +49,14 @@ struct ScreenMetrics {
     Rect WorkArea;
     int ScreenWidthTwips = 0;
     int ScreenHeightTwips = 0;
-    int MaxRadius = 0;
+    int MaxRadius = 0; // at 96 DPI, like the radius of the settings
     int MinRadius = 200;
+    int Dpi = kBaseDpi;
+
+    // A length at 96 DPI in pixels of this screen, rounded once (the same length at 96 DPI).
+    int Scaled(int length) const;
+    // The other way: pixels of this screen as a length at 96 DPI.
+    int Unscaled(int pixels) const;
 };
 
 // The run-time values the dock works with; SaveSettings copies them into the record.
@@ -76,8 +84,13 @@ uint32_t ColourToArgb(const std::array<uint8_t, 4>& bgra);
 // Round to the nearest integer, ties to even (the rounding of every screen quantity).
 int RoundHalfEven(double value);
 
-// Measures the screen quantities from the work area and the twips-per-pixel factors.
-// ScreenWidth and ScreenHeight are the work area's size so that the ring is centred on it.
+// A length at 96 DPI in pixels of a screen of `dpi` dots per inch, ties to even.
+int ScaleToDpi(int length, int dpi);
+
+// Measures the screen quantities from the work area, its scale and the twips-per-pixel factors.
+// ScreenWidth and ScreenHeight are the work area's size so that the ring is centred on it; the
+// largest radius leaves the same room at every scale (80 at 96 DPI under the ring's centre
+// height).
 ScreenMetrics MeasureScreen(const ScreenInfo& info);
 
 // The settings InitializeState starts from before the settings file is read: the defaults that
@@ -86,6 +99,7 @@ void SetDefaultSettings(DockSettings& cfg, RunSettings& run, const ScreenMetrics
 
 struct AppState;
 // Screen metrics, defaults, stored settings, default catalogue, stored items, ring geometry.
+// With `all` (start-up) the screen is the primary monitor, else (a reload) the dock's own.
 void InitializeState(AppState& app, bool all, bool loadSettings, bool loadMenu);
 
 } // namespace qor

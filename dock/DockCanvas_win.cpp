@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Settings.h"
 #include "core/Text.h"
 #include "dock/ImageCache_win.h"
 
@@ -12,8 +13,9 @@ using namespace gdip;
 
 namespace {
 
-constexpr float kTextBoxHeight = 128.0f;
-constexpr float kPanelFontSize = 12.0f;
+constexpr int kTextBoxHeight = 128;
+constexpr int kCaptionFontSize = 17;
+constexpr int kPanelFontSize = 12;
 constexpr ARGB kPanelTextArgb = 0xFF010203u;
 constexpr ARGB kPanelGreyArgb = 0xFF808080u;
 // Bicubic scaling and anti-aliased glyphs may touch a pixel or two beyond the rectangle asked for.
@@ -91,12 +93,17 @@ bool PresentLayered(HWND window, const CanvasFrame& frame) {
            FALSE;
 }
 
-std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int height) {
+std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int height, int dpi) {
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
         return nullptr;
     std::unique_ptr<DockCanvas> canvas(new DockCanvas());
     canvas->m_width = width;
     canvas->m_height = height;
+    canvas->m_dpi = dpi;
+    canvas->m_textBoxHeight = static_cast<float>(ScaleToDpi(kTextBoxHeight, dpi));
+    canvas->m_outline = static_cast<float>(ScaleToDpi(1, dpi));
+    const auto captionSize = static_cast<float>(ScaleToDpi(kCaptionFontSize, dpi));
+    const auto panelSize = static_cast<float>(ScaleToDpi(kPanelFontSize, dpi));
     canvas->m_surface = std::make_unique<Surface>();
     Surface& s = *canvas->m_surface;
 
@@ -138,14 +145,14 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
     bool fontMade = false;
     for (const wchar_t* face : {L"Verdana", L"Tahoma", L"DejaVu Sans", L"Liberation Sans", L"Arial"})
         if (!fontMade)
-            fontMade = canvas->CreateGraphicFont(face, 17.0f);
+            fontMade = canvas->CreateGraphicFont(face, captionSize);
     if (!fontMade)
-        canvas->CreateGraphicFont(nullptr, 17.0f);
+        canvas->CreateGraphicFont(nullptr, captionSize);
     // The panel's rows are written in Arial; where it is missing, the metric-compatible face first.
     bool panelFontMade = false;
     for (const wchar_t* face : {L"Arial", L"Liberation Sans", L"DejaVu Sans", L"Tahoma"})
         if (!panelFontMade)
-            panelFontMade = canvas->CreatePanelFont(face, kPanelFontSize);
+            panelFontMade = canvas->CreatePanelFont(face, panelSize);
 
     GpSolidFill* fill = nullptr;
     if (GdipCreateSolidFill(0x00FFFFFFu, &fill) != Ok)
@@ -162,6 +169,44 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
 // The members go in the reverse order of their declaration: the graphics before the bitmap it
 // draws on, and both before the DIB holding the pixels.
 DockCanvas::~DockCanvas() = default;
+
+bool DockCanvas::Resize(int width, int height, int dpi) {
+    std::unique_ptr<DockCanvas> fresh = Create(nullptr, width, height, dpi);
+    if (!fresh)
+        return false;
+    if (m_graphics)
+        GdipFlush(m_graphics.get(), FlushIntentionSync);
+    // Exchanged, not assigned: the old objects leave together with `fresh`, in the order of their
+    // declaration, so no graphics object outlives the pixels it draws on.
+    std::swap(m_surface, fresh->m_surface);
+    std::swap(m_width, fresh->m_width);
+    std::swap(m_height, fresh->m_height);
+    std::swap(m_dpi, fresh->m_dpi);
+    std::swap(m_textBoxHeight, fresh->m_textBoxHeight);
+    std::swap(m_outline, fresh->m_outline);
+    std::swap(m_view, fresh->m_view);
+    std::swap(m_graphics, fresh->m_graphics);
+    std::swap(m_family, fresh->m_family);
+    std::swap(m_font, fresh->m_font);
+    std::swap(m_format, fresh->m_format);
+    std::swap(m_textBrush, fresh->m_textBrush);
+    std::swap(m_outlineBrush, fresh->m_outlineBrush);
+    std::swap(m_fillBrush, fresh->m_fillBrush);
+    std::swap(m_panelFamily, fresh->m_panelFamily);
+    std::swap(m_panelFont, fresh->m_panelFont);
+    std::swap(m_panelFormat, fresh->m_panelFormat);
+    std::swap(m_panelTextBrush, fresh->m_panelTextBrush);
+    std::swap(m_panelGreyBrush, fresh->m_panelGreyBrush);
+    std::swap(m_edges, fresh->m_edges);
+    std::swap(m_scaledSkin, fresh->m_scaledSkin); // stretched for the old screen: made again
+    std::swap(m_kept, fresh->m_kept);
+    // Nothing of the old picture is known: the next clear and present cover the whole canvas.
+    m_clearKnown = false;
+    m_presented = false;
+    m_painted = RECT{};
+    m_dirty = RECT{};
+    return true;
+}
 
 bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
     GpFontFamily* family = nullptr;
@@ -376,8 +421,11 @@ void DockCanvas::DrawSource(ImageRef image, float sx, float sy, float sw, float 
     const ImageLevels* entry = Find(image, true);
     if (!m_graphics || !entry || !entry->image || dw <= 0 || dh <= 0)
         return;
-    GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx, sy, sw, sh, UnitPixel,
-                          nullptr, nullptr, nullptr);
+    // The source rectangle is given in the picture's pixels at 100 %; a skin picture drawn at
+    // another scale has more of them.
+    const float k = static_cast<float>(entry->scalePercent) / 100.0f;
+    GdipDrawImageRectRect(m_graphics.get(), entry->image.get(), dx, dy, dw, dh, sx * k, sy * k, sw * k,
+                          sh * k, UnitPixel, nullptr, nullptr, nullptr);
     Touch(RECT{static_cast<LONG>(dx) - kBleed, static_cast<LONG>(dy) - kBleed,
                static_cast<LONG>(dx + dw) + 1 + kBleed, static_cast<LONG>(dy + dh) + 1 + kBleed});
 }
@@ -394,11 +442,12 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
     // The outline: the text four times, one pixel off diagonally, then the white text on top.
     static constexpr int kOffsets[4][2] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
     for (const auto& o : kOffsets) {
-        RectF box{fx + static_cast<float>(o[0]), fy + static_cast<float>(o[1]), w, kTextBoxHeight};
+        RectF box{fx + m_outline * static_cast<float>(o[0]), fy + m_outline * static_cast<float>(o[1]), w,
+                  m_textBoxHeight};
         GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(),
                        m_outlineBrush.get());
     }
-    RectF box{fx, fy, w, kTextBoxHeight};
+    RectF box{fx, fy, w, m_textBoxHeight};
     GdipDrawString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(),
                    m_textBrush.get());
 
@@ -407,11 +456,12 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
     RectF bounds{};
     INT fitted = 0;
     INT lines = 0;
-    RECT touched = Box(x, y, boxWidth, static_cast<int>(kTextBoxHeight), 1);
+    const int outline = static_cast<int>(m_outline);
+    RECT touched = Box(x, y, boxWidth, static_cast<int>(m_textBoxHeight), outline);
     if (GdipMeasureString(m_graphics.get(), wide.c_str(), length, m_font.get(), &box, m_format.get(), &bounds,
                           &fitted, &lines) == Ok &&
         bounds.Width > 0 && bounds.Height > 0) {
-        const int pad = 1 + kBleed + 2; // outline, anti-aliasing, glyph overhang
+        const int pad = outline + kBleed + 2; // outline, anti-aliasing, glyph overhang
         // The text is centred on the box; some GDI+ versions report the measured box at the
         // layout's left edge, so only its width and vertical extent are taken.
         const float centre = fx + w / 2.0f;
@@ -419,8 +469,8 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
         touched = RECT{static_cast<LONG>(std::floor(centre - half)) - pad, static_cast<LONG>(bounds.Y) - pad,
                        static_cast<LONG>(std::ceil(centre + half)) + pad,
                        static_cast<LONG>(bounds.Y + bounds.Height) + 1 + pad};
-        touched.top = std::max(touched.top, static_cast<LONG>(y - 1));
-        touched.bottom = std::min(touched.bottom, static_cast<LONG>(y + 1 + kTextBoxHeight));
+        touched.top = std::max(touched.top, static_cast<LONG>(y - outline));
+        touched.bottom = std::min(touched.bottom, static_cast<LONG>(y + outline + m_textBoxHeight));
     }
     Touch(touched);
 }

@@ -17,6 +17,7 @@
 #include "dock/Canvas.h"
 #include "platform/GdiPlus_win.h"
 #include "platform/Handles_win.h"
+#include "platform/System.h"
 
 namespace qor {
 
@@ -45,8 +46,9 @@ bool PresentLayered(HWND window, const CanvasFrame& frame);
 class DockCanvas final : public ICanvas {
 public:
     // A canvas of width x height whose memory DC is compatible with `referenceDc` (the window's
-    // DC; null for the screen). Null when any system object cannot be made.
-    static std::unique_ptr<DockCanvas> Create(HDC referenceDc, int width, int height);
+    // DC; null for the screen), with its fonts and text boxes at the scale of a screen of `dpi`
+    // dots per inch. Null when any system object cannot be made.
+    static std::unique_ptr<DockCanvas> Create(HDC referenceDc, int width, int height, int dpi = kBaseDpi);
     ~DockCanvas() override;
     DockCanvas(const DockCanvas&) = delete;
     DockCanvas& operator=(const DockCanvas&) = delete;
@@ -60,7 +62,14 @@ public:
     // clear of the same colour and Present reports only what changed; the picture is the same.
     void SetChangeTracking(bool on);
 
+    // A new surface of width x height at the scale of `dpi`, fully transparent, for a screen that
+    // changed; the caches and the presenter stay. The graphics object is a new one (the caches'
+    // renderings draw on it as on the old). False, with the canvas as it was, when it cannot be
+    // made.
+    bool Resize(int width, int height, int dpi);
+
     gdip::GpGraphics* Graphics() const { return m_graphics.get(); }
+    int Dpi() const { return m_dpi; }
     HDC MemoryDc() const;
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -100,7 +109,10 @@ private:
     std::unique_ptr<Surface> m_surface;
     int m_width = 0;
     int m_height = 0;
-    gdip::Image m_view; // a bitmap over the DIB's pixels
+    int m_dpi = kBaseDpi;
+    float m_textBoxHeight = 128.0f; // a caption's box, 128 pixels at 96 DPI
+    float m_outline = 1.0f;         // how far the outline copies of a caption lie off it
+    gdip::Image m_view;             // a bitmap over the DIB's pixels
     gdip::Graphics m_graphics;
     gdip::FontFamily m_family;
     gdip::Font m_font;

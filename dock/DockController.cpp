@@ -473,6 +473,7 @@ void DockController::EscCancel() {
 void DockController::AltSpace() {
     DockRuntime& d = m_app.dock;
     if (!d.KeyboardMode) {
+        FollowPointer();
         d.KeyboardMode = true;
         Trace("dock keyboard=%d", 1);
         StartTimer(DockTimer::Foreground);
@@ -505,6 +506,8 @@ void DockController::OnHotKey(HotKey hotKey) {
         ToggleKeyboardDock();
         break;
     case HotKey::Switch:
+        if (m_app.dock.DockHidden)
+            FollowPointer(); // the switch brings the ring back
         m_host.SwitchDesktop();
         break;
     case HotKey::Minimize:
@@ -567,6 +570,61 @@ void DockController::Repaint() {
     IniIconParam(m_app);
     PaintRepaint();
     StartTimer(DockTimer::RecycleBin); // the item on the bin's position may have changed
+}
+
+// ---- screens -----------------------------------------------------------------------------------
+
+void DockController::FollowPointer() {
+    ScreenPoint p;
+    if (m_app.sys.sys && m_host.CursorPos(p))
+        OnDisplayChange(m_app.sys.sys->GetScreenInfoAt(p.x, p.y));
+}
+
+void DockController::OnDisplayChange(const ScreenInfo& screen) {
+    if (m_followingScreen)
+        return; // a message sent while the windows move to the screen just applied
+    DockRuntime& d = m_app.dock;
+    const int oldDpi = m_app.screen.Dpi;
+    if (!ApplyScreen(m_app, screen))
+        return;
+    if (ITrace* trace = m_app.sys.trace; trace && trace->Enabled()) {
+        const Rect& w = m_app.screen.WorkArea;
+        char line[160];
+        std::snprintf(line, sizeof line, "dock display-change work=%d,%d,%d,%d dpi=%d radius=%d state=%d",
+                      w.left, w.top, w.right, w.bottom, m_app.screen.Dpi, RingRadius(m_app.run, m_app.screen),
+                      d.State);
+        trace->Line(line);
+    }
+    if (d.PopupOpen)
+        m_host.ClosePopup(true); // laid out for the old screen
+    // Whatever the pointer was on lies elsewhere now; a drag ends where it is.
+    m_dragCandidate = false;
+    d.Dragging = false;
+    d.DragSlot = -1;
+    d.HoverSlot = -1;
+    d.LastHoverSlot = -1;
+    m_followingScreen = true;
+    m_host.FollowScreen(m_app.screen.Dpi != oldDpi);
+    m_followingScreen = false;
+
+    ICanvas* canvas = m_host.PaintCanvas();
+    if (!canvas)
+        return;
+    switch (d.State) {
+    case dockstate::Minimized:
+        PaintMinimizedPicture(m_app, *canvas);
+        break;
+    case dockstate::Hidden: {
+        const bool fade = d.FadeOnHide;
+        d.FadeOnHide = false; // the new canvas has nothing to fade
+        PaintHiddenPicture(m_app, *canvas);
+        d.FadeOnHide = fade;
+        break;
+    }
+    default:
+        PaintResting(); // keyboard mode keeps its backdrop and letters
+        break;
+    }
 }
 
 // ---- paints ------------------------------------------------------------------------------------

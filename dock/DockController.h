@@ -11,6 +11,10 @@
 //
 // A timer that has nothing left to do stops itself and is started again by the event that gives
 // it work, so a dock at rest costs nothing but the foreground and recycle-bin watches.
+//
+// The dock lives on one monitor at a time: the primary one at start, and the one under the
+// pointer whenever Alt+Space, the notification icon or the switch hot key brings the ring up.
+// When the displays change (resolution, work area, scale) it is laid out again there.
 #pragma once
 
 #include <array>
@@ -18,6 +22,7 @@
 
 #include "dock/Canvas.h"
 #include "dock/DockActions.h"
+#include "platform/System.h"
 
 namespace qor {
 
@@ -114,6 +119,11 @@ public:
     virtual void SwitchDesktop() = 0;
     // Writes the item file; false when it could not be written.
     virtual bool SaveMenu() = 0;
+    // The screen (AppState::screen) changed: both windows move to its work area with canvases
+    // of its size and scale, fully transparent until the next paint. With `rescaled` every
+    // picture is made again for the new scale (skin, centre, items); the ring's geometry is
+    // already laid out for it.
+    virtual void FollowScreen(bool rescaled) = 0;
 };
 
 class DockController final : public IDockActions {
@@ -134,11 +144,17 @@ public:
     void OnKeyUp(int keyCode, int shiftState);
     void OnTimer(DockTimer timer);
     void OnHotKey(HotKey hotKey);
+    // The displays changed (WM_DISPLAYCHANGE, a new work area, a new scale), or the dock moves to
+    // another monitor; `screen` is the monitor the dock is on now. The ring is laid out there,
+    // keeping its state (expanded, minimized or hidden, keyboard mode) and repainted in it; an
+    // open pop-up closes, a drag ends. Nothing is saved: a radius too large for the new screen is
+    // lowered for the run only. Nothing happens when the screen is the one the dock has.
+    void OnDisplayChange(const ScreenInfo& screen);
 
     // Which item a click on ring position `slot` acts on, and how: 0 left click, 1 right click
     // on a special item, 2 keyboard.
     void IconClick(int mouseButton);
-    // Raises the dock in keyboard mode above all windows.
+    // Raises the dock in keyboard mode above all windows, on the monitor under the pointer.
     void AltSpace();
     // The Alt+Space hot key: keyboard mode on (raising the dock), or off by hiding it at once.
     void ToggleKeyboardDock();
@@ -181,6 +197,8 @@ private:
     void PaintHover(bool isMouseDown);
     void PaintResting();
     void PaintRepaint();
+    // The dock moves to the monitor that holds the pointer, before the ring comes up.
+    void FollowPointer();
     void Trace(const char* format, int a = 0, int b = 0) const;
     void TraceTimer(DockTimer timer, bool on) const;
 
@@ -193,6 +211,7 @@ private:
     int m_pointerX = 0;
     int m_pointerY = 0;
     Dwell m_dwell;
+    bool m_followingScreen = false; // the windows are moving: what they report meanwhile is old
 };
 
 } // namespace qor

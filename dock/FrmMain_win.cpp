@@ -102,7 +102,8 @@ void FrmMain::SendToBottom() {
 
 void FrmMain::CreateGraphic() {
     DeleteGraphic();
-    m_canvas = DockCanvas::Create(nullptr, m_app.screen.ScreenWidth, m_app.screen.ScreenHeight);
+    m_canvas =
+        DockCanvas::Create(nullptr, m_app.screen.ScreenWidth, m_app.screen.ScreenHeight, m_app.screen.Dpi);
     if (!m_canvas)
         return;
     m_skin = std::make_unique<SkinCache>(m_canvas->Graphics());
@@ -125,6 +126,7 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem, const SkinReader& re
         return;
     m_app.sys.images = m_images.get();
     m_buildItem = buildItem;
+    m_readSkin = readSkin ? readSkin : ResourceSkinReader(GetModuleHandleA(nullptr));
     m_pendingImages.clear();
     m_nextPending = 0;
     m_builtLater = 0;
@@ -139,8 +141,7 @@ void FrmMain::LoadImages(const ItemImageBuilder& buildItem, const SkinReader& re
             m_pendingImages.push_back(item);
         }
     };
-    LoadSkinImages(m_app, *m_skin, *m_images,
-                   readSkin ? readSkin : ResourceSkinReader(GetModuleHandleA(nullptr)), build);
+    LoadSkinImages(m_app, *m_skin, *m_images, m_readSkin, build);
 }
 
 void FrmMain::BuildPendingImagesLater() {
@@ -424,6 +425,39 @@ void FrmMain::SwitchDesktop() {
     qor::SwitchDesktop(m_app, m_dock);
 }
 
+void FrmMain::OnDisplayChange() {
+    ISystem* sys = m_app.sys.sys;
+    if (!sys)
+        return;
+    const Rect& work = m_app.screen.WorkArea;
+    m_dock.OnDisplayChange(sys->GetScreenInfoAt(work.left + work.Width() / 2, work.top + work.Height() / 2));
+}
+
+void FrmMain::FollowScreen(bool rescaled) {
+    const ScreenMetrics& s = m_app.screen;
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, nullptr, s.WorkArea.left, s.WorkArea.top, s.ScreenWidth, s.ScreenHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_canvas && m_canvas->Resize(s.ScreenWidth, s.ScreenHeight, s.Dpi)) {
+        // Renderings made for the old graphics object draw on the new one alike (same format);
+        // what is made from now on is made for the new one.
+        if (m_skin)
+            m_skin->SetTarget(m_canvas->Graphics());
+        if (m_images)
+            m_images->SetTarget(m_canvas->Graphics());
+    }
+    if (m_popup)
+        m_popup->FollowScreen();
+    if (rescaled && m_buildItem) {
+        LoadImages(m_buildItem, m_readSkin);
+        BuildPendingImagesLater();
+    }
+    char line[128];
+    std::snprintf(line, sizeof line, "dock follow-screen canvas=%dx%d dpi=%d rescaled=%d", Width(), Height(),
+                  m_canvas ? m_canvas->Dpi() : 0, rescaled ? 1 : 0);
+    TraceLine(line);
+}
+
 bool FrmMain::SaveMenu() {
     const bool ok = qor::SaveMenu(m_app);
     char line[64];
@@ -480,6 +514,16 @@ LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noex
         case WM_SYSCHAR:
             if (wParam == ' ')
                 return 0; // no window menu for Alt+Space
+            break;
+        case WM_DISPLAYCHANGE:
+        case WM_DPICHANGED:
+            // The dock places itself on its work area: the rectangle a scale change suggests is
+            // for ordinary windows.
+            OnDisplayChange();
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA)
+                OnDisplayChange();
             break;
         case WM_ERASEBKGND:
             return 1; // the layered picture is the only content

@@ -113,6 +113,9 @@ private:
     void OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam);
     void OnKey(WPARAM key, bool down);
     void OnCaptureChanged();
+    // The displays changed: the monitor the dock is on is measured again (the one nearest to the
+    // work area's centre, should it be gone) and handed to the controller.
+    void OnDisplayChange();
     void StartTimer(Timer timer, UINT ms);
     void StopTimer(Timer timer);
     void TraceLine(const char* text);
@@ -135,6 +138,7 @@ private:
     void ShowGetStarted() override;
     void SwitchDesktop() override;
     bool SaveMenu() override;
+    void FollowScreen(bool rescaled) override;
     // Builds up to `count` pending pictures, stopping once `budgetMs` have passed (0: no limit);
     // stops the building timer when none is left.
     void BuildPendingImages(std::size_t count, double budgetMs = 0);
@@ -149,6 +153,7 @@ private:
     std::unique_ptr<SkinCache> m_skin;
     std::unique_ptr<ImageCache> m_images;
     ItemImageBuilder m_buildItem;
+    SkinReader m_readSkin; // where LoadImages read the skin: read again at another scale
     std::vector<int> m_pendingImages;
     std::size_t m_nextPending = 0;
     DockController m_dock{m_app, *this};

@@ -12,6 +12,8 @@ namespace qor {
 namespace {
 
 constexpr double kFixedScale = 10000.0; // four decimals
+constexpr int kCaptionGap = 10;         // the centre caption starts this far under the "BORDER"
+constexpr int kLetterGap = 3;           // a ring letter's anchor beyond its hover square's corner
 
 // c - side / 2, rounded once (the half of an integer side is exact in a double).
 int CentredEdge(int centre, int side) {
@@ -29,8 +31,9 @@ int ComputePopupRows(int screenHeight) {
     return rows > 18 ? 18 : rows;
 }
 
-void FillSizeLevels(DockGeometry& geo, const RunSettings& run) {
-    geo.SizeLevels = {0, run.IconSize, run.MagnifiedSize, run.MaxIconSize, 32};
+void FillSizeLevels(DockGeometry& geo, const RunSettings& run, int dpi) {
+    geo.SizeLevels = {0, ScaleToDpi(run.IconSize, dpi), ScaleToDpi(run.MagnifiedSize, dpi),
+                      ScaleToDpi(run.MaxIconSize, dpi), ScaleToDpi(kPopupIconSize, dpi)};
 }
 
 int64_t LetterAnchorDistance(int radius, int hoverSide) {
@@ -43,37 +46,42 @@ int64_t LetterAnchorDistance(int radius, int hoverSide) {
 void ComputeSlotTable(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run) {
     const int cxCentre = screen.CentreX;
     const int cyCentre = screen.CentreY;
+    const int iconSize = screen.Scaled(run.IconSize);
+    const int magnifiedSize = screen.Scaled(run.MagnifiedSize);
+    const int radius = screen.Scaled(run.Radius);
 
     DockSlot& centre = geo.Slots[0];
-    centre.IconSide = run.MaxIconSize;
+    centre.IconSide = screen.Scaled(run.MaxIconSize);
     centre.IconLeft = CentredEdge(cxCentre, centre.IconSide);
     centre.IconTop = CentredEdge(cyCentre, centre.IconSide);
-    centre.HoverSide = run.CentreBackSize;
+    centre.HoverSide = screen.Scaled(run.CentreBackSize);
     centre.HoverLeft = CentredEdge(cxCentre, centre.HoverSide);
     centre.HoverTop = CentredEdge(cyCentre, centre.HoverSide);
     centre.LabelX = cxCentre;
-    centre.LabelY = RoundHalfEven(cyCentre + centre.HoverSide / 2.0 + 10);
+    centre.LabelY = RoundHalfEven(cyCentre + centre.HoverSide / 2.0 + screen.Scaled(kCaptionGap));
 
     const int count = RingCount(run.IconCount);
     if (count == 0)
         return;
     const double step = 360.0 / count;
+    // The letter's gap beyond the hover square's corner grows with the scale like the rest.
     const double letterDistance =
-        static_cast<double>(LetterAnchorDistance(run.Radius, run.MagnifiedSize)) / kFixedScale;
+        static_cast<double>(LetterAnchorDistance(radius, magnifiedSize)) / kFixedScale +
+        (screen.Scaled(kLetterGap) - kLetterGap);
 
     for (int i = 1; i <= count; ++i) {
         const double degrees = (i - 1) * step;
         const double radians = degrees * kRingPi / 180.0;
         const double c = std::cos(radians);
         const double s = std::sin(radians);
-        const int cx = RoundHalfEven(c * run.Radius + cxCentre);
-        const int cy = RoundHalfEven(s * run.Radius + cyCentre);
+        const int cx = RoundHalfEven(c * radius + cxCentre);
+        const int cy = RoundHalfEven(s * radius + cyCentre);
 
         DockSlot& slot = geo.Slots[i];
-        slot.IconSide = run.IconSize;
+        slot.IconSide = iconSize;
         slot.IconLeft = CentredEdge(cx, slot.IconSide);
         slot.IconTop = CentredEdge(cy, slot.IconSide);
-        slot.HoverSide = run.MagnifiedSize;
+        slot.HoverSide = magnifiedSize;
         slot.HoverLeft = CentredEdge(cx, slot.HoverSide);
         slot.HoverTop = CentredEdge(cy, slot.HoverSide);
         slot.LabelX = RoundHalfEven(letterDistance * c);
@@ -82,13 +90,14 @@ void ComputeSlotTable(DockGeometry& geo, const ScreenMetrics& screen, const RunS
 }
 
 void ApplyCentreBackSize(DockGeometry& geo, const ScreenMetrics& screen, int centreBackSize) {
-    const int half = RoundHalfEven(centreBackSize / 2.0);
+    const int side = screen.Scaled(centreBackSize);
+    const int half = RoundHalfEven(side / 2.0);
     DockSlot& centre = geo.Slots[0];
-    centre.HoverSide = centreBackSize;
+    centre.HoverSide = side;
     centre.HoverLeft = screen.CentreX - half;
     centre.HoverTop = screen.CentreY - half;
     centre.LabelX = screen.CentreX;
-    centre.LabelY = screen.CentreY + half + 10;
+    centre.LabelY = screen.CentreY + half + screen.Scaled(kCaptionGap);
 }
 
 void ApplyCentreBackSize(AppState& app, int centreBackSize) {
@@ -98,12 +107,12 @@ void ApplyCentreBackSize(AppState& app, int centreBackSize) {
 
 void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run,
                           int position) {
-    const int back = run.CentreBackSize;
+    const int back = screen.Scaled(run.CentreBackSize);
+    const int kMargin = screen.Scaled(2); // from the work area's edges
     const int centredLeft = CentredEdge(screen.CentreX, back);
     const int centredTop = CentredEdge(screen.CentreY, back);
-    const int right = screen.ScreenWidth - back - 2;
-    const int bottom = screen.ScreenHeight - back - 2;
-    constexpr int kMargin = 2;
+    const int right = screen.ScreenWidth - back - kMargin;
+    const int bottom = screen.ScreenHeight - back - kMargin;
 
     switch (position) {
     case minpos::Center:
@@ -145,9 +154,32 @@ void SetMinimizedPosition(DockGeometry& geo, const ScreenMetrics& screen, const 
     default:
         break; // the backdrop stays; only the icon follows the current sizes
     }
-    const int inset = RoundHalfEven((back - run.MaxIconSize) / 2.0);
+    const int inset = RoundHalfEven((back - screen.Scaled(run.MaxIconSize)) / 2.0);
     geo.MiniIconLeft = geo.MiniBackLeft + inset;
     geo.MiniIconTop = geo.MiniBackTop + inset;
+}
+
+int RingRadius(const RunSettings& run, const ScreenMetrics& screen) {
+    return std::min(run.Radius, std::max(screen.MaxRadius, 0));
+}
+
+void ReapplyGeometry(AppState& app) {
+    app.geo.PopupRows = ComputePopupRows(app.screen.Unscaled(app.screen.ScreenHeight));
+    FillSizeLevels(app.geo, app.run, app.screen.Dpi);
+    RunSettings shown = app.run;
+    shown.Radius = RingRadius(app.run, app.screen);
+    ComputeSlotTable(app.geo, app.screen, shown);
+    ApplyCentreBackSize(app.geo, app.screen, app.run.CentreBackSize);
+    SetMinimizedPosition(app.geo, app.screen, app.run, app.cfg.MinimizedPosition);
+}
+
+bool ApplyScreen(AppState& app, const ScreenInfo& info) {
+    const ScreenMetrics measured = MeasureScreen(info);
+    if (measured.WorkArea == app.screen.WorkArea && measured.Dpi == app.screen.Dpi)
+        return false;
+    app.screen = measured;
+    ReapplyGeometry(app);
+    return true;
 }
 
 int HitTest(const DockGeometry& geo, int iconCount, int x, int y) {

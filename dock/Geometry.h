@@ -3,6 +3,10 @@
 //
 // Every coordinate is rounded once, to the nearest integer with ties to even. Half sizes are
 // exact (a side of 49 has the half 24.5), so an odd side puts its left edge at round(c - 24.5).
+//
+// The sizes of the settings (rest, hover and centre sizes, the radius, the "BORDER" width) are
+// lengths at 96 DPI. On a screen of another scale each is first scaled to its pixels
+// (ScreenMetrics::Scaled), then laid out by the same formulas, so at 96 DPI nothing moves.
 #pragma once
 
 #include <array>
@@ -34,7 +38,8 @@ struct DockSlot {
 
 struct DockGeometry {
     std::array<DockSlot, kSlotBound + 1> Slots{};
-    // Sizes 1..4 in pixels (1 rest size, 2 magnified, 3 centre, 4 pop-up icon); index 0 unused.
+    // Sizes 1..4 in pixels of the screen (1 rest size, 2 magnified, 3 centre, 4 pop-up icon);
+    // index 0 unused.
     std::array<int, 5> SizeLevels{0, 48, 64, 128, 32};
     int PopupRows = 18;
     int MiniBackLeft = 0;
@@ -56,13 +61,26 @@ constexpr int BottomLeft = 7;
 constexpr int BottomRight = 8;
 } // namespace minpos
 
-// (ScreenHeight - 76) \ 38 - 1, at most 18.
+constexpr int kPopupIconSize = 32; // size level 4 at 96 DPI
+
+// (ScreenHeight - 76) \ 38 - 1, at most 18, for a height at 96 DPI.
 int ComputePopupRows(int screenHeight);
-void FillSizeLevels(DockGeometry& geo, const RunSettings& run);
+// The size levels of the run-time sizes on a screen of `dpi` dots per inch.
+void FillSizeLevels(DockGeometry& geo, const RunSettings& run, int dpi = kBaseDpi);
 // Fills Slots 0..IconCount from the run-time settings (IconSize, MagnifiedSize, MaxIconSize,
-// Radius, IconCount, CentreBackSize) and the screen's centre. Positions above IconCount keep
-// what they held.
+// Radius, IconCount, CentreBackSize) and the screen's centre and scale. Positions above
+// IconCount keep what they held.
 void ComputeSlotTable(DockGeometry& geo, const ScreenMetrics& screen, const RunSettings& run);
+// The radius the ring is drawn at on this screen, at 96 DPI: the settings' radius, lowered to
+// the screen's largest while the screen is too small for it (the settings keep theirs).
+int RingRadius(const RunSettings& run, const ScreenMetrics& screen);
+// Lays the ring out again for the current screen and settings: the pop-up's row count, the size
+// levels, Slots at RingRadius, the centre's "BORDER" square and the minimized position. The
+// settings window runs it after a change of sizes, the dock after a change of the displays.
+void ReapplyGeometry(AppState& app);
+// Measures `info` as the dock's screen and re-applies the geometry. False, with nothing
+// changed, when it is the screen the dock already has.
+bool ApplyScreen(AppState& app, const ScreenInfo& info);
 // After the skin is loaded: the centre's hover square and label follow the "BORDER" width, with
 // the half width rounded first (half = round(width / 2)). Does not touch run.CentreBackSize.
 void ApplyCentreBackSize(DockGeometry& geo, const ScreenMetrics& screen, int centreBackSize);

@@ -19,8 +19,7 @@ namespace {
 
 using namespace gdip;
 
-constexpr int kMaxSide = 4096;   // no rendering is ever larger; guards against absurd requests
-constexpr int kCentreSide = 128; // the centre image is always stored at 128 x 128
+constexpr int kMaxSide = 4096; // no rendering is ever larger; guards against absurd requests
 
 // Attributes that make scaled drawing sample the mirrored image beyond its edges, so a resized
 // picture keeps opaque, crisp borders instead of fading into transparent fringes.
@@ -124,6 +123,7 @@ void ImageLevels::Free(int level) {
     if (level == 0) {
         image.reset();
         width = height = 0;
+        scalePercent = 100;
         level0Source.clear();
     } else if (level >= 1 && level < kImageLevels) {
         cached[static_cast<std::size_t>(level - 1)] = CachedLevel{};
@@ -568,14 +568,28 @@ void BuildFromPictureFile(AppState& app, ImageCache& images, int item) {
 
 namespace {
 
-// The skin elements at the renderings the skin table gives them; "BORDER"'s width becomes
-// CentreBackSize. Then the fade attributes.
+// A skin element's picture for the screen's scale, and the scale it was drawn for: the nearest
+// of the shipped ones, else the one at 100 %.
+Image ReadScaledSkinPicture(const AppState& app, const SkinReader& read, const char* name,
+                            const PictureDecoder& decoder, int& scalePercent) {
+    scalePercent = SkinScaleFor(app.screen.Dpi);
+    if (scalePercent != kSkinScales[0])
+        if (Image picture = ReadSkinPicture(read, SkinResourceName(name, scalePercent).c_str(), decoder))
+            return picture;
+    scalePercent = kSkinScales[0];
+    return ReadSkinPicture(read, name, decoder);
+}
+
+// The skin elements at the renderings the skin table gives them, at the screen's scale;
+// "BORDER"'s width at 96 DPI becomes CentreBackSize. Then the fade attributes.
 void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, const PictureDecoder& decoder) {
     ImageStore& store = skin.Store();
+    const ScreenMetrics& screen = app.screen;
     for (const SkinElement& e : SkinElements()) {
         if (e.rendering == SkinRendering::None)
             continue; // the logo is decoded only when the centre has no picture of its own
-        Image picture = ReadSkinPicture(read, e.name, decoder);
+        int scalePercent = kSkinScales[0];
+        Image picture = ReadScaledSkinPicture(app, read, e.name, decoder, scalePercent);
         ImageLevels* entry = store.Entry(e.number);
         entry->FreeAll();
         if (!picture)
@@ -583,12 +597,15 @@ void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, co
         switch (e.rendering) {
         case SkinRendering::Level0:
             ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+            entry->scalePercent = scalePercent;
             break;
         case SkinRendering::Level1Fixed:
-            ScaleIntoCache(picture.get(), *entry, 1, e.cachedWidth, e.cachedHeight, false, skin.Target());
+            ScaleIntoCache(picture.get(), *entry, 1, screen.Scaled(e.cachedWidth),
+                           screen.Scaled(e.cachedHeight), false, skin.Target());
             break;
         case SkinRendering::AllSizeLevels:
             ScaleIntoCache(picture.get(), *entry, 0, 0, 0, true, nullptr);
+            entry->scalePercent = scalePercent;
             for (int level = 1; level < kImageLevels; ++level) {
                 const int side = app.geo.SizeLevels[static_cast<std::size_t>(level)];
                 ScaleIntoCache(picture.get(), *entry, level, side, side, false, skin.Target());
@@ -600,7 +617,7 @@ void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, co
         if (e.number == qor::skin::Border) {
             UINT width = 0;
             if (GdipGetImageWidth(picture.get(), &width) == Ok && width > 0) {
-                app.run.CentreBackSize = static_cast<int>(width);
+                app.run.CentreBackSize = RoundHalfEven(static_cast<double>(width) * 100 / scalePercent);
                 ApplyCentreBackSize(app.geo, app.screen, app.run.CentreBackSize);
             }
         }
@@ -608,17 +625,20 @@ void LoadSkinPictures(AppState& app, SkinCache& skin, const SkinReader& read, co
     skin.CreateFadeAttributes();
 }
 
-// The centre: item 0's picture (the user's), else the logo, at 128 x 128.
+// The centre: item 0's picture (the user's), else the logo, at the centre's size (128 x 128 at
+// 96 DPI).
 void LoadCentrePicture(AppState& app, ImageCache& images, const SkinReader& read) {
     images.FreeEntries(kCentreItem);
     if (!app.store.IsItem(kCentreItem))
         return;
     const std::string centrePath = app.store.Items[kCentreItem].IconPath.Clean();
     Image centre = LoadImageFile(centrePath, &images.Decoder());
+    int scalePercent = kSkinScales[0];
     if (!centre)
-        centre = ReadSkinPicture(read, "LOGO", images.Decoder());
+        centre = ReadScaledSkinPicture(app, read, "LOGO", images.Decoder(), scalePercent);
     images.SetWorking(std::move(centre));
-    images.ScaleIntoCache(kCentreItem, 0, kCentreSide, kCentreSide, false);
+    const int side = app.screen.Scaled(app.run.MaxIconSize);
+    images.ScaleIntoCache(kCentreItem, 0, side, side, false);
     images.DisposeWorking();
 }
 

@@ -36,6 +36,7 @@ struct ImageLevels {
     gdip::Image image; // level 0
     int width = 0;
     int height = 0;
+    int scalePercent = 100;                           // a skin picture drawn for another scale than 100 %
     std::array<CachedLevel, kImageLevels - 1> cached; // levels 1..4
     // A picture file whose own-size rendering is still to be made as level 0 (the rest level
     // came from its pre-scaled copy); empty when level 0 is made or not wanted.
@@ -144,6 +145,8 @@ public:
     void FreeAll();
     const ImageStore& Store() const { return m_store; }
     gdip::GpGraphics* Target() const { return m_target; }
+    // The graphics object the cached levels are made for from now on (the canvas was made anew).
+    void SetTarget(gdip::GpGraphics* target) { m_target = target; }
     const PictureDecoder& Decoder() const { return m_decoder; }
 
 private:
@@ -179,6 +182,7 @@ public:
     const ImageStore& Store() const { return m_store; }
     ImageStore& Store() { return m_store; }
     gdip::GpGraphics* Target() const { return m_target; }
+    void SetTarget(gdip::GpGraphics* target) { m_target = target; }
 
     // FadeAttributes(k), k 0..9: alpha times 1 - 0.1 x (k + 1). Null before CreateFadeAttributes
     // or for another k.
@@ -201,11 +205,12 @@ SkinReader ResourceSkinReader(HMODULE module);
 // Builds an item's renderings; the program passes BuildItemImages.
 using ItemImageBuilder = std::function<void(int item)>;
 
-// Fills the skin cache (the "BORDER" width becomes CentreBackSize and moves the centre's hover
-// square), creates the fade attributes, renders the centre image (item 0's
-// picture, else "LOGO", at 128 x 128 as level 0 of image 0), then builds the images of items
-// 39..42 and every other item from 1 up. Without a builder an item gets level 1 and level 0 from
-// its picture file.
+// Fills the skin cache with the pictures drawn for the nearest scale to the screen's (a reader
+// without them gives the 100 % ones) at the sizes of the screen; the "BORDER" width at 96 DPI
+// becomes CentreBackSize and moves the centre's hover square. Creates the fade attributes,
+// renders the centre image (item 0's picture, else "LOGO", at the centre's size, 128 x 128 at
+// 96 DPI, as level 0 of image 0), then builds the images of items 39..42 and every other item
+// from 1 up. Without a builder an item gets level 1 and level 0 from its picture file.
 void LoadSkinImages(AppState& app, SkinCache& skin, ImageCache& images, const SkinReader& read,
                     const ItemImageBuilder& buildItem = {});
 // Frees every rendering of both caches with the attributes.

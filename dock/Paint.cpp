@@ -26,6 +26,11 @@ int SlotImageOf(const AppState& app, int position) {
     return app.dock.SlotImage[position];
 }
 
+// A length at 96 DPI in pixels of the dock's screen.
+int Px(const AppState& app, int length) {
+    return app.screen.Scaled(length);
+}
+
 // Times one paint for the trace; costs one virtual call when the trace is off.
 class PaintTrace {
 public:
@@ -96,7 +101,7 @@ void DrawLetterAt(const AppState& app, ICanvas& canvas, int position, int x, int
 // The letter of ring position i at its place outside the ring.
 void DrawRingLetter(const AppState& app, ICanvas& canvas, int i) {
     const DockSlot& s = app.geo.Slots[i];
-    DrawLetterAt(app, canvas, i, s.LabelX, app.screen.CentreY + s.LabelY - kRingLetterRise);
+    DrawLetterAt(app, canvas, i, s.LabelX, app.screen.CentreY + s.LabelY - Px(app, kRingLetterRise));
 }
 
 int CentreTextX(const AppState& app) {
@@ -110,7 +115,7 @@ void DrawCentreTexts(AppState& app, ICanvas& canvas, std::string_view caption, i
     const int y = app.geo.Slots[0].LabelY;
     DrawText(app, canvas, caption, x, y);
     if (letters)
-        DrawLetterAt(app, canvas, letterPosition, x, y - kCentreLetterRise);
+        DrawLetterAt(app, canvas, letterPosition, x, y - Px(app, kCentreLetterRise));
 }
 
 // The ring at rest: backdrop and image of every position but `skip` and the dragged one.
@@ -132,19 +137,19 @@ void DrawRestingRing(const AppState& app, ICanvas& canvas, int skip, bool letter
 // own picture framed by "BORDER".
 void DrawCentre(const AppState& app, ICanvas& canvas, int image, int fade) {
     const DockSlot& c = app.geo.Slots[0];
-    const int side = app.run.MaxIconSize;
+    const int side = Px(app, app.run.MaxIconSize);
     if (image > 0) {
         canvas.DrawScaled(ItemImage(image), c.IconLeft, c.IconTop, side, side, fade);
         return;
     }
-    const int back = app.run.CentreBackSize;
+    const int back = Px(app, app.run.CentreBackSize);
     canvas.DrawScaled(ItemImage(kCentreItem), c.IconLeft, c.IconTop, side, side, fade);
     canvas.DrawScaled(SkinImage(skin::Border), c.HoverLeft, c.HoverTop, back, back, fade);
 }
 
 void ClearCentreSquare(const AppState& app, ICanvas& canvas) {
     const DockSlot& c = app.geo.Slots[0];
-    const int back = app.run.CentreBackSize;
+    const int back = Px(app, app.run.CentreBackSize);
     const uint32_t argb = app.dock.KeyboardMode ? app.run.BackColorArgb : kClearArgb;
     canvas.FillRect(c.HoverLeft, c.HoverTop, back, back, argb, Composite::SourceCopy);
 }
@@ -237,7 +242,7 @@ void DockAction(AppState& app, ICanvas& canvas, bool isMouseDown) {
         if (isMouseDown) {
             canvas.DrawCached(ItemImage(image), 1, s.IconLeft, s.IconTop);
         } else if (image > 0) {
-            const int side = app.run.MagnifiedSize;
+            const int side = Px(app, app.run.MagnifiedSize);
             canvas.DrawScaled(ItemImage(image), s.HoverLeft, s.HoverTop, side, side, kNoFade);
         }
         if (letters && h > 0)
@@ -266,7 +271,7 @@ void DockSizeChange(AppState& app, ICanvas& canvas) {
     const bool letters = LettersShown(app);
     const int count = RingCount(app);
     const int dragged = app.dock.Dragging ? app.dock.DragSlot : -1;
-    const int side = app.run.IconSize;
+    const int side = Px(app, app.run.IconSize);
 
     ClearCanvas(app, canvas);
     for (int i = 1; i <= count; ++i) {
@@ -308,13 +313,15 @@ void EffectAction(AppState& app, ICanvas& canvas, int effectIndex) {
 void DockDelEffect(AppState& app, ICanvas& canvas, int x, int y, const PumpMessages& pump) {
     {
         PaintTrace trace(app, "DockDelEffect");
-        constexpr float kSide = static_cast<float>(kDelIconFrameSide);
-        const float left = static_cast<float>(x) - kSide / 2;
-        const float top = static_cast<float>(y) - kSide / 2;
+        // The strip's frames are 128 pixels at 96 DPI in its own units; drawn at the screen's scale.
+        constexpr float kFrame = static_cast<float>(kDelIconFrameSide);
+        const float side = static_cast<float>(Px(app, kDelIconFrameSide));
+        const float left = static_cast<float>(x) - side / 2;
+        const float top = static_cast<float>(y) - side / 2;
         for (int f = 0; f < kDelIconFrames; ++f) {
             DockNormal(app, canvas, true);
-            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kSide, 0, kSide, kSide, left,
-                              top, kSide, kSide);
+            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kFrame, 0, kFrame, kFrame,
+                              left, top, side, side);
             canvas.Present(255);
             Wait(app, kFrameWaitMs);
         }
@@ -328,7 +335,7 @@ void DockDragPaint(AppState& app, ICanvas& canvas, double x, double y) {
     DockNormal(app, canvas, true);
     const int slot = app.dock.DragSlot;
     if (slot >= 0 && slot <= kSlotBound) {
-        const double half = app.run.IconSize / 2.0;
+        const double half = Px(app, app.run.IconSize) / 2.0;
         canvas.DrawCached(ItemImage(SlotImageOf(app, slot)), 1, RoundHalfEven(x - half),
                           RoundHalfEven(y - half));
     }
@@ -337,8 +344,8 @@ void DockDragPaint(AppState& app, ICanvas& canvas, double x, double y) {
 
 void PaintMinimizedPicture(AppState& app, ICanvas& canvas) {
     PaintTrace trace(app, "Minimized");
-    const int side = app.run.MaxIconSize;
-    const int back = app.run.CentreBackSize;
+    const int side = Px(app, app.run.MaxIconSize);
+    const int back = Px(app, app.run.CentreBackSize);
     RestoreGDIPlus(canvas);
     canvas.DrawScaled(ItemImage(kCentreItem), app.geo.MiniIconLeft, app.geo.MiniIconTop, side, side, kNoFade);
     canvas.DrawScaled(SkinImage(skin::Border), app.geo.MiniBackLeft, app.geo.MiniBackTop, back, back,
@@ -362,8 +369,7 @@ void PaintHiddenPicture(AppState& app, ICanvas& canvas) {
 
 void RecomputeSlots(AppState& app, ICanvas& canvas, int mode,
                     const std::function<void(int)>& rebuildSizeLevel) {
-    FillSizeLevels(app.geo, app.run);
-    ComputeSlotTable(app.geo, app.screen, app.run);
+    ReapplyGeometry(app);
     switch (mode) {
     case 0:
         DockNormal(app, canvas, false);

@@ -1,5 +1,7 @@
 #include "dock/Skin.h"
 
+#include <cstdlib>
+
 namespace qor {
 
 namespace {
@@ -50,6 +52,25 @@ const std::array<uint8_t, kAlphaRampSteps + 1> AlphaRamp = MakeRamp();
 
 std::span<const SkinElement> SkinElements() {
     return kElements;
+}
+
+int SkinScaleFor(int dpi) {
+    // Distances in hundredths of a percent, in integers: the scale is dpi / 96.
+    int best = kSkinScales[0];
+    for (const int scale : kSkinScales) {
+        const int distance = std::abs(dpi * 100 - scale * 96);
+        const int bestDistance = std::abs(dpi * 100 - best * 96);
+        if (distance <= bestDistance)
+            best = scale;
+    }
+    return best;
+}
+
+std::string SkinResourceName(const char* name, int scalePercent) {
+    std::string resource = name;
+    if (scalePercent != kSkinScales[0])
+        resource += "_" + std::to_string(scalePercent);
+    return resource;
 }
 
 float FadeAlpha(int k) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace qor {
 
@@ -51,6 +52,13 @@ struct SkinElement {
 
 // The logo followed by the elements in the order the skin load reads them.
 std::span<const SkinElement> SkinElements();
+
+// Every skin picture ships drawn at 100 %, 150 % and 200 % of its size. The one for a screen is
+// the nearest to the screen's scale (the larger of two equally near: scaling down stays crisp).
+constexpr std::array<int, 3> kSkinScales{100, 150, 200};
+int SkinScaleFor(int dpi);
+// The resource name of an element's picture at a scale: "BORDER", "BORDER_150", "BORDER_200".
+std::string SkinResourceName(const char* name, int scalePercent);
 
 // Frames of the delete animation: a strip of five 128-pixel squares in "DELICON".
 constexpr int kDelIconFrames = 5;

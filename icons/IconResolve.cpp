@@ -15,7 +15,6 @@ namespace qor {
 
 namespace {
 
-constexpr int kPopupIconSide = 32; // pop-up rows draw member icons at 32 x 32
 // NextCacheFileName gives up after this many taken numbers (a cache folder never holds that many).
 constexpr int kMaxCacheNumber = 1000000;
 
@@ -620,7 +619,7 @@ void BuildItemImages(AppState& app, int item, int width, int height) {
     // A picture file of a kind drawn at rest goes to the image cache in one step, which may take
     // the rest level from the file's pre-scaled copy instead of decoding the whole picture.
     const int restLevel = RestLevelOf(d.Kind);
-    const int side = restLevel == 4 ? kPopupIconSide : app.geo.SizeLevels[1];
+    const int side = app.geo.SizeLevels[restLevel == 4 ? 4 : 1];
     if (restLevel > 0)
         for (const std::string* path : {&large, &icon})
             if (Exists(app, *path) &&

@@ -31,10 +31,15 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+// The dots per inch every length of the settings and the skin is given at (100 %).
+constexpr int kBaseDpi = 96;
+
+// One monitor as the dock uses it.
 struct ScreenInfo {
-    Rect workArea;           // SPI_GETWORKAREA
+    Rect workArea;           // the monitor's work area (SPI_GETWORKAREA for the primary one)
     int twipsPerPixelX = 15; // 1440 / logical pixels per inch
     int twipsPerPixelY = 15;
+    int dpi = kBaseDpi; // the monitor's scale, as dots per inch (144 at 150 %)
 };
 
 struct OsVersion {
@@ -57,7 +62,10 @@ public:
     virtual std::string GetLogonUserName() = 0;
     // The full path of the running program's executable.
     virtual std::string GetProgramPath() = 0;
+    // The primary monitor.
     virtual ScreenInfo GetScreenInfo() = 0;
+    // The monitor that holds the point (screen coordinates), or the one nearest to it.
+    virtual ScreenInfo GetScreenInfoAt(int x, int y) = 0;
     virtual OsVersion GetOsVersion() = 0;
 
     // ExitWindowsEx: ends the session (flags 0 log off, 1 shut down, 2 restart) with a reason

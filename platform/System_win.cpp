@@ -87,23 +87,56 @@ std::string WinSystem::GetProgramPath() {
     }
 }
 
-ScreenInfo WinSystem::GetScreenInfo() {
-    ScreenInfo info;
-    RECT work{};
-    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
-        info.workArea = {work.left, work.top, work.right, work.bottom};
-    else
-        info.workArea = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+namespace {
+
+// The system's dots per inch: the monitor's own where the system scales each monitor apart
+// (GetDpiForMonitor, Windows 8.1 on, loaded by name so the program still starts on Windows 7),
+// else the one scale of the whole desktop.
+int MonitorDpi(HMONITOR monitor) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpiForMonitor = [] {
+        const HMODULE shcore = LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Kept loaded for the whole run: the function is asked again at every display change.
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) &&
+        dpiX > 0)
+        return static_cast<int>(dpiX);
     const win::WindowDc screen(nullptr);
-    if (screen) {
-        const int dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
-        const int dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
-        if (dpiX > 0)
-            info.twipsPerPixelX = 1440 / dpiX;
-        if (dpiY > 0)
-            info.twipsPerPixelY = 1440 / dpiY;
-    }
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+// The work area and scale of a monitor. The work area comes from the monitor itself: a process
+// keeps its first answer to SPI_GETWORKAREA under Wine, while the monitor's follows every change.
+ScreenInfo MonitorScreenInfo(HMONITOR monitor) {
+    ScreenInfo info;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    RECT work{};
+    if (monitor && GetMonitorInfoA(monitor, &mi))
+        work = mi.rcWork;
+    else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    info.workArea = {work.left, work.top, work.right, work.bottom};
+    info.dpi = MonitorDpi(monitor);
+    info.twipsPerPixelX = info.twipsPerPixelY = 1440 / info.dpi;
     return info;
+}
+
+} // namespace
+
+ScreenInfo WinSystem::GetScreenInfo() {
+    return MonitorScreenInfo(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
+ScreenInfo WinSystem::GetScreenInfoAt(int x, int y) {
+    return MonitorScreenInfo(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST));
 }
 
 OsVersion WinSystem::GetOsVersion() {

@@ -15,6 +15,7 @@ public:
     std::string GetLogonUserName() override;
     std::string GetProgramPath() override;
     ScreenInfo GetScreenInfo() override;
+    ScreenInfo GetScreenInfoAt(int x, int y) override;
     OsVersion GetOsVersion() override;
     bool ExitWindowsEx(unsigned flags, unsigned reason) override;
     bool LockWorkStation() override;

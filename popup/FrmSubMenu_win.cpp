@@ -48,7 +48,7 @@ bool FrmSubMenu::Load(HINSTANCE instance) {
                     s.WorkArea.top, s.ScreenWidth, s.ScreenHeight, nullptr, nullptr, instance, this);
     if (!m_hwnd)
         return false;
-    m_canvas = DockCanvas::Create(nullptr, s.ScreenWidth, s.ScreenHeight);
+    m_canvas = DockCanvas::Create(nullptr, s.ScreenWidth, s.ScreenHeight, s.Dpi);
     if (m_canvas)
         m_canvas->SetPresenter([this](const CanvasFrame& frame) { PresentFrame(frame); });
     // No input-method editor may open on the panel.
@@ -74,6 +74,17 @@ void FrmSubMenu::Connect(FrmMain* dock, FrmTray* tray, IProgramActions* program)
     // One set of pictures for both windows: the dock's caches draw on the panel's canvas too.
     if (m_canvas && dock)
         m_canvas->SetCaches(dock->Images(), dock->Skin());
+}
+
+void FrmSubMenu::FollowScreen() {
+    const ScreenMetrics& s = m_app.screen;
+    if (m_canvas)
+        m_canvas->Resize(s.ScreenWidth, s.ScreenHeight, s.Dpi);
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, nullptr, s.WorkArea.left, s.WorkArea.top, s.ScreenWidth, s.ScreenHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    m_area = Rect{};
+    m_areaChanged = true;
 }
 
 void FrmSubMenu::ShowArea(const Rect& area) {

@@ -46,6 +46,10 @@ public:
     // own actions (the built-in commands use them); any may be null, and what needs it is skipped.
     void Connect(FrmMain* dock, FrmTray* tray, IProgramActions* program);
 
+    // The dock's screen changed (it has closed the pop-up): the window moves to the work area and
+    // the canvas takes its size and scale.
+    void FollowScreen();
+
     // What the dock and the item menu ask of the pop-up: open, close, re-lay.
     IPopupActions& Actions() { return m_popup; }
     PopupController& Controller() { return m_popup; }

@@ -84,15 +84,17 @@ int PopupController::HitTest(int x, int y) const {
 }
 
 Rect PopupController::PanelRect() const {
-    const int height = PanelHeight(m_panel.EntryCount, Rows());
-    return Rect{m_panel.MenuLeft, m_panel.MenuTop, m_panel.MenuLeft + kPanelWidth, m_panel.MenuTop + height};
+    const int dpi = m_app.screen.Dpi;
+    const int height = PanelHeight(m_panel.EntryCount, Rows(), dpi);
+    return Rect{m_panel.MenuLeft, m_panel.MenuTop, m_panel.MenuLeft + PanelMetricsAt(dpi).width,
+                m_panel.MenuTop + height};
 }
 
 void PopupController::Layout(int count) {
     m_panel.MenuLeft = GetMenuLoc(m_app, m_panel, true, count, -1);
     m_panel.MenuTop = GetMenuLoc(m_app, m_panel, false, count, -1);
     m_panel.EntryCount = count;
-    FillRowRects(m_panel, Rows());
+    FillRowRects(m_panel, Rows(), m_app.screen.Dpi);
     m_host.ShowArea(PanelRect());
 }
 
@@ -119,7 +121,7 @@ void PopupController::MenuFocus(int slot) {
     StartTimer(PopupTimer::Foreground);
     StartTimer(PopupTimer::PointerLeft);
     d.PopupOpen = true;
-    Trace("popup shown left=%d top=%d height=%d", m_panel.MenuLeft, m_panel.MenuTop, PanelHeight(n, Rows()));
+    Trace("popup shown left=%d top=%d height=%d", m_panel.MenuLeft, m_panel.MenuTop, PanelRect().Height());
 }
 
 void PopupController::Close() {

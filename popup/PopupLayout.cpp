@@ -9,19 +9,18 @@ namespace qor {
 
 namespace {
 
-constexpr int kCentreGap = 72;    // the centre's panel starts this far right of the centre
-constexpr int kOutwardSlack = -2; // an icon this far left of the centre still opens right
-constexpr int kFrame = 10;        // the panel's frame above the first row and left of the rows
-constexpr int kRowWidth = 248;
-constexpr int kButtonHeight = 25;
-constexpr int kScrollRowsTop = 40; // the rows start under "PgUp" and its separator
-constexpr int kPgDnGap = 45;       // "PgDn" starts this far under the top, plus the rows
-
-Rect RowRect(int left, int top, int height) {
-    return Rect{left, top, left + kRowWidth, top + height};
+Rect RowRect(int left, int top, int width, int height) {
+    return Rect{left, top, left + width, top + height};
 }
 
 } // namespace
+
+PanelMetrics PanelMetricsAt(int dpi) {
+    const auto s = [dpi](int length) { return ScaleToDpi(length, dpi); };
+    return PanelMetrics{s(kPanelWidth), s(248), s(kRowHeight), s(10), s(25), s(40),  s(45), s(35),
+                        s(20),          s(60),  s(2),          s(72), s(-2), s(5),   s(13), s(2),
+                        s(48),          s(183), s(237),        s(18), s(28), s(210), s(48)};
+}
 
 int GroupMemberCount(const AppState& app, int slot) {
     if (!app.store.IsGroup(slot))
@@ -31,22 +30,25 @@ int GroupMemberCount(const AppState& app, int slot) {
     return std::clamp(g.Count, 0, std::max(room, 0));
 }
 
-int PanelHeight(int count, int popupRows) {
+int PanelHeight(int count, int popupRows, int dpi) {
+    const PanelMetrics m = PanelMetricsAt(dpi);
     if (count > popupRows)
-        return kRowHeight * popupRows + 80;
-    return kRowHeight * count + 20;
+        return m.rowHeight * popupRows + m.scrollExtra + 2 * m.frame;
+    return m.rowHeight * count + m.normalExtra;
 }
 
 int GetMenuLoc(const AppState& app, const PopupPanel& panel, bool isWidth, int count, int slot) {
     const int s = slot < 0 ? panel.GroupSlot : slot;
     const ScreenMetrics& screen = app.screen;
-    const int h = PanelHeight(count, app.geo.PopupRows);
+    const PanelMetrics m = PanelMetricsAt(screen.Dpi);
+    const int h = PanelHeight(count, app.geo.PopupRows, screen.Dpi);
     if (s == kCentreItem)
-        return isWidth ? screen.CentreX + kCentreGap : RoundHalfEven(screen.CentreY - h / 2.0);
+        return isWidth ? screen.CentreX + m.centreGap : RoundHalfEven(screen.CentreY - h / 2.0);
     if (s < 0 || s > kSlotBound)
         return 0;
     const DockSlot& icon = app.geo.Slots[s];
-    const double half = app.run.IconSize / 2.0;
+    const int iconSize = screen.Scaled(app.run.IconSize);
+    const double half = iconSize / 2.0;
     if (!isWidth) {
         const int top = RoundHalfEven(half + icon.IconTop - h / 2.0);
         if (top < 0)
@@ -55,28 +57,30 @@ int GetMenuLoc(const AppState& app, const PopupPanel& panel, bool isWidth, int c
             return screen.ScreenHeight - h;
         return top;
     }
-    if (half + icon.IconLeft - screen.CentreX > kOutwardSlack) {
-        const int left = icon.IconLeft + app.run.IconSize;
-        return left + kPanelWidth > screen.ScreenWidth ? screen.ScreenWidth - kPanelWidth : left;
+    if (half + icon.IconLeft - screen.CentreX > m.outwardSlack) {
+        const int left = icon.IconLeft + iconSize;
+        return left + m.width > screen.ScreenWidth ? screen.ScreenWidth - m.width : left;
     }
-    return std::max(icon.IconLeft - kPanelWidth, 0);
+    return std::max(icon.IconLeft - m.width, 0);
 }
 
-void FillRowRects(PopupPanel& panel, int popupRows) {
+void FillRowRects(PopupPanel& panel, int popupRows, int dpi) {
+    const PanelMetrics m = PanelMetricsAt(dpi);
     panel.RowRects.fill(Rect{});
-    const int l = panel.MenuLeft + kFrame;
+    const int l = panel.MenuLeft + m.frame;
     const int t = panel.MenuTop;
     if (panel.ScrollLayout(popupRows)) {
         const int rows = std::min(popupRows, kMaxPopupRows);
-        panel.RowRects[0] = RowRect(l, t + kFrame, kButtonHeight);
+        panel.RowRects[0] = RowRect(l, t + m.frame, m.rowWidth, m.buttonHeight);
         for (int k = 1; k <= rows; ++k)
-            panel.RowRects[k] = RowRect(l, t + kScrollRowsTop + kRowHeight * (k - 1), kRowHeight);
-        panel.RowRects[rows + 1] = RowRect(l, t + kPgDnGap + kRowHeight * rows, kButtonHeight);
+            panel.RowRects[k] =
+                RowRect(l, t + m.scrollRowsTop + m.rowHeight * (k - 1), m.rowWidth, m.rowHeight);
+        panel.RowRects[rows + 1] = RowRect(l, t + m.pgDnGap + m.rowHeight * rows, m.rowWidth, m.buttonHeight);
         return;
     }
     const int rows = std::min(panel.EntryCount, kMaxPopupRows);
     for (int k = 1; k <= rows; ++k)
-        panel.RowRects[k] = RowRect(l, t + kFrame + kRowHeight * (k - 1), kRowHeight);
+        panel.RowRects[k] = RowRect(l, t + m.frame + m.rowHeight * (k - 1), m.rowWidth, m.rowHeight);
 }
 
 void IniMenuParam(AppState& app, PopupPanel& panel) {

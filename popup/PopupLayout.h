@@ -5,7 +5,8 @@
 //
 // The panel is 268 pixels wide and shows at most PopupRows rows of 38 pixels. A group with more
 // members than that switches to the scroll layout: a "PgUp" button above the rows and a "PgDn"
-// button below them, and TopIndex entries hidden above the first row.
+// button below them, and TopIndex entries hidden above the first row. Those are lengths at
+// 96 DPI; on a screen of another scale every length of the panel is scaled (PanelMetrics).
 #pragma once
 
 #include <array>
@@ -18,10 +19,38 @@ namespace qor {
 
 struct AppState;
 
-constexpr int kPanelWidth = 268;
+constexpr int kPanelWidth = 268; // at 96 DPI
 constexpr int kRowHeight = 38;
 constexpr int kMaxPopupRows = 18; // RowRects has room for the buttons and 18 rows
 constexpr int kLastLetterEntry = 36;
+
+// The panel's lengths in pixels of a screen: the 96-DPI lengths, each scaled and rounded once.
+struct PanelMetrics {
+    int width;            // 268: the panel, its body and "MENUTOP" / "MENUBOTTOM"
+    int rowWidth;         // 248: a row, a button, a separator
+    int rowHeight;        // 38
+    int frame;            // 10: the frame above the first row and left of the rows
+    int buttonHeight;     // 25
+    int scrollRowsTop;    // 40: row 1 under "PgUp" and its separator
+    int pgDnGap;          // 45: "PgDn" this far under the top, plus the rows
+    int spaceTop;         // 35: the separator under "PgUp"
+    int normalExtra;      // 20: a panel's height beyond its rows
+    int scrollExtra;      // 60: the two buttons and their separators
+    int bottomRise;       // 2: "MENUBOTTOM" overlaps the body's last lines
+    int centreGap;        // 72: the centre's panel starts this far right of the centre
+    int outwardSlack;     // -2: an icon this far left of the centre still opens right
+    int textInset;        // 5: a row's text line under its rectangle's top
+    int iconLeft;         // 13: the member's icon
+    int iconRise;         // 2: the icon above the text line
+    int captionLeft;      // 48
+    int captionWidth;     // 183
+    int letterLeft;       // 237
+    int letterWidth;      // 18
+    int textHeight;       // 28
+    int buttonLabelLeft;  // 210: "PgUp" / "PgDn" beside the button's arrow
+    int buttonLabelWidth; // 48
+};
+PanelMetrics PanelMetricsAt(int dpi);
 
 // What the open panel shows (the fields of FrmSubMenu).
 struct PopupPanel {
@@ -50,8 +79,8 @@ struct PopupPanel {
 // The members of a group, bounded by what its Members array holds (a damaged file may claim more).
 int GroupMemberCount(const AppState& app, int slot);
 
-// Height of a panel of `count` entries: 38n + 20, or 38R + 80 in the scroll layout.
-int PanelHeight(int count, int popupRows);
+// Height of a panel of `count` entries: 38n + 20, or 38R + 80 in the scroll layout (at 96 DPI).
+int PanelHeight(int count, int popupRows, int dpi = kBaseDpi);
 
 // The panel's left edge (isWidth) or top edge for `count` entries beside ring position `slot`
 // (-1: the panel's own group). Beside the centre it opens 72 pixels right of the screen's centre,
@@ -61,7 +90,7 @@ int PanelHeight(int count, int popupRows);
 int GetMenuLoc(const AppState& app, const PopupPanel& panel, bool isWidth, int count, int slot);
 
 // The rectangles of the panel's layout at MenuLeft / MenuTop for EntryCount entries.
-void FillRowRects(PopupPanel& panel, int popupRows);
+void FillRowRects(PopupPanel& panel, int popupRows, int dpi = kBaseDpi);
 
 // Fills the entry arrays from the shown group; the captions are cleaned and written back.
 void IniMenuParam(AppState& app, PopupPanel& panel);

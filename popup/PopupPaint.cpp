@@ -11,24 +11,7 @@ namespace qor {
 
 namespace {
 
-constexpr int kPopupIconLevel = 4; // the 32-pixel renderings
-constexpr int kPopupIconHalf = 16;
-constexpr int kFrame = 10;
-constexpr int kBottomRise = 2;        // "MENUBOTTOM" overlaps the body's last two lines
-constexpr int kScrollExtra = 60;      // the two buttons and their separators
-constexpr int kButtonLabelLeft = 210; // "PgUp" / "PgDn" beside the button's arrow
-constexpr int kButtonLabelWidth = 48;
-constexpr int kButtonHeight = 25;
-constexpr int kSpaceTop = 35;      // separator under "PgUp"
-constexpr int kScrollRowTop = 40;  // row 1's rectangle in the scroll layout
-constexpr int kScrollTextTop = 45; // row 1's text line in the scroll layout; also "PgDn" above the rows
-constexpr int kTextInset = 5;      // a row's text line under its rectangle's top
-constexpr int kIconLeft = 13;
-constexpr int kCaptionLeft = 48;
-constexpr int kCaptionWidth = 183;
-constexpr int kLetterLeft = 237;
-constexpr int kLetterWidth = 18;
-constexpr int kTextHeight = 28;
+constexpr int kPopupIconLevel = 4; // the 32-pixel renderings (at 96 DPI)
 
 // Times one paint for the trace; costs one virtual call when the trace is off.
 class PopupPaintTrace {
@@ -62,6 +45,7 @@ private:
 };
 
 struct Layout {
+    PanelMetrics m; // the panel's lengths on the dock's screen
     int rows;       // rows on screen
     int bodyHeight; // 38 per row
     int firstTextY; // the text line of row 1
@@ -70,12 +54,13 @@ struct Layout {
 };
 
 Layout LayoutOf(const AppState& app, const PopupPanel& panel) {
+    const PanelMetrics m = PanelMetricsAt(app.screen.Dpi);
     const int r = app.geo.PopupRows;
     const bool scroll = panel.ScrollLayout(r);
     const int rows = std::min(scroll ? r : panel.EntryCount, kMaxPopupRows);
     const int t = panel.MenuTop;
-    const int rowTop = t + (scroll ? kScrollRowTop : kFrame);
-    return Layout{rows, kRowHeight * rows, rowTop + kTextInset, rowTop, scroll};
+    const int rowTop = t + (scroll ? m.scrollRowsTop : m.frame);
+    return Layout{m, rows, m.rowHeight * rows, rowTop + m.textInset, rowTop, scroll};
 }
 
 void DrawPopupText(const AppState& app, ICanvas& canvas, const std::string& text, int x, int y, int width,
@@ -88,13 +73,15 @@ void DrawRow(const AppState& app, const PopupPanel& panel, ICanvas& canvas, cons
     const int e = panel.TopIndex + k;
     if (e < 1 || e >= static_cast<int>(panel.EntryItem.size()))
         return;
+    const PanelMetrics& m = layout.m;
     const int l = panel.MenuLeft;
-    const int y = layout.firstTextY + kRowHeight * (k - 1);
-    canvas.DrawCached(ItemImage(panel.EntryImage[e]), kPopupIconLevel, l + kIconLeft, y - 2);
-    DrawPopupText(app, canvas, panel.EntryCaption[e], l + kCaptionLeft, y, kCaptionWidth, kTextHeight, false);
+    const int y = layout.firstTextY + m.rowHeight * (k - 1);
+    canvas.DrawCached(ItemImage(panel.EntryImage[e]), kPopupIconLevel, l + m.iconLeft, y - m.iconRise);
+    DrawPopupText(app, canvas, panel.EntryCaption[e], l + m.captionLeft, y, m.captionWidth, m.textHeight,
+                  false);
     const char letter = EntryLetter(e);
     if (letter != '\0')
-        DrawPopupText(app, canvas, std::string(1, letter), l + kLetterLeft, y, kLetterWidth, kTextHeight,
+        DrawPopupText(app, canvas, std::string(1, letter), l + m.letterLeft, y, m.letterWidth, m.textHeight,
                       false);
 }
 
@@ -129,39 +116,40 @@ uint64_t PictureTag(const AppState& app, const PopupPanel& panel, const Layout& 
 }
 
 Rect PanelBox(const PopupPanel& panel, const Layout& layout) {
-    const int height = layout.bodyHeight + (layout.scroll ? kScrollExtra : 0) + 2 * kFrame;
-    return Rect{panel.MenuLeft, panel.MenuTop, panel.MenuLeft + kPanelWidth, panel.MenuTop + height};
+    const PanelMetrics& m = layout.m;
+    const int height = layout.bodyHeight + (layout.scroll ? m.scrollExtra : 0) + 2 * m.frame;
+    return Rect{panel.MenuLeft, panel.MenuTop, panel.MenuLeft + m.width, panel.MenuTop + height};
 }
 
 // A button: its picture (lit or plain) and its label, dark while it can scroll.
-void DrawButton(const AppState& app, ICanvas& canvas, int left, int top, int picture, const char* label,
-                bool active) {
-    canvas.DrawCached(SkinImage(picture), 1, left + kFrame, top);
-    DrawPopupText(app, canvas, label, left + kButtonLabelLeft, top, kButtonLabelWidth, kButtonHeight,
+void DrawButton(const AppState& app, ICanvas& canvas, const PanelMetrics& m, int left, int top, int picture,
+                const char* label, bool active) {
+    canvas.DrawCached(SkinImage(picture), 1, left + m.frame, top);
+    DrawPopupText(app, canvas, label, left + m.buttonLabelLeft, top, m.buttonLabelWidth, m.buttonHeight,
                   !active);
 }
 
 // The panel at rest, keeping its frame and the whole picture for the highlight to start from.
 void DrawPanel(const AppState& app, const PopupPanel& panel, ICanvas& canvas, const Layout& layout) {
+    const PanelMetrics& m = layout.m;
     const int l = panel.MenuLeft;
     const int t = panel.MenuTop;
     const int h = layout.bodyHeight;
-    const int extra = layout.scroll ? kScrollExtra : 0;
+    const int extra = layout.scroll ? m.scrollExtra : 0;
     const Rect box = PanelBox(panel, layout);
     const uint64_t tag = PictureTag(app, panel, layout);
     RestoreGDIPlus(canvas);
-    canvas.DrawScaled(SkinImage(skin::MenuBody), l, t + kFrame, kPanelWidth, h + extra, kNoFade);
+    canvas.DrawScaled(SkinImage(skin::MenuBody), l, t + m.frame, m.width, h + extra, kNoFade);
     canvas.DrawCached(SkinImage(skin::MenuTop), 1, l, t);
-    canvas.DrawCached(SkinImage(skin::MenuBottom), 1, l, t + kFrame - kBottomRise + extra + h);
+    canvas.DrawCached(SkinImage(skin::MenuBottom), 1, l, t + m.frame - m.bottomRise + extra + h);
     if (layout.scroll) {
-        canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + kFrame, t + kSpaceTop);
-        canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + kFrame, t + kScrollRowTop + h);
+        canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + m.frame, t + m.spaceTop);
+        canvas.DrawCached(SkinImage(skin::MenuSpace), 1, l + m.frame, t + m.scrollRowsTop + h);
     }
     canvas.Keep(kFrameSlot, box.left, box.top, box.Width(), box.Height(), tag);
     if (layout.scroll) {
-        DrawButton(app, canvas, l, t + kFrame, skin::MenuUpUnselect, "PgUp", panel.CanScrollUp);
-        DrawButton(app, canvas, l, t + kScrollTextTop + h, skin::MenuDownUnselect, "PgDn",
-                   panel.CanScrollDown);
+        DrawButton(app, canvas, m, l, t + m.frame, skin::MenuUpUnselect, "PgUp", panel.CanScrollUp);
+        DrawButton(app, canvas, m, l, t + m.pgDnGap + h, skin::MenuDownUnselect, "PgDn", panel.CanScrollDown);
     }
     for (int k = 1; k <= layout.rows; ++k)
         DrawRow(app, panel, canvas, layout, k);
@@ -186,26 +174,27 @@ void MenuAction(const AppState& app, const PopupPanel& panel, ICanvas& canvas, b
     const uint64_t tag = PictureTag(app, panel, layout);
     if (!canvas.Restore(kRestSlot, box.left, box.top, box.Width(), box.Height(), tag))
         DrawPanel(app, panel, canvas, layout);
+    const PanelMetrics& m = layout.m;
     const int l = panel.MenuLeft;
     const int t = panel.MenuTop;
     // Kept with the panel at rest under the same tag: a canvas that keeps nothing draws the
     // light over the row at rest instead.
     const auto clearToFrame = [&](int top, int height) {
-        canvas.Restore(kFrameSlot, l + kFrame, top, kPanelWidth - 2 * kFrame, height, tag);
+        canvas.Restore(kFrameSlot, l + m.frame, top, m.width - 2 * m.frame, height, tag);
     };
     if (r >= 1 && r <= layout.rows) {
-        const int top = layout.firstRowY + kRowHeight * (r - 1);
-        clearToFrame(top, kRowHeight);
-        canvas.DrawCached(SkinImage(isMouseDown ? skin::MenuMouseDown : skin::MenuSelect), 1, l + kFrame,
+        const int top = layout.firstRowY + m.rowHeight * (r - 1);
+        clearToFrame(top, m.rowHeight);
+        canvas.DrawCached(SkinImage(isMouseDown ? skin::MenuMouseDown : skin::MenuSelect), 1, l + m.frame,
                           top);
         DrawRow(app, panel, canvas, layout, r);
     } else if (layout.scroll && r == 0 && panel.CanScrollUp) {
-        clearToFrame(t + kFrame, kButtonHeight);
-        DrawButton(app, canvas, l, t + kFrame, skin::MenuUpSelect, "PgUp", true);
+        clearToFrame(t + m.frame, m.buttonHeight);
+        DrawButton(app, canvas, m, l, t + m.frame, skin::MenuUpSelect, "PgUp", true);
     } else if (layout.scroll && r == layout.rows + 1 && panel.CanScrollDown) {
-        const int top = t + kScrollTextTop + layout.bodyHeight;
-        clearToFrame(top, kButtonHeight);
-        DrawButton(app, canvas, l, top, skin::MenuDownSelect, "PgDn", true);
+        const int top = t + m.pgDnGap + layout.bodyHeight;
+        clearToFrame(top, m.buttonHeight);
+        DrawButton(app, canvas, m, l, top, skin::MenuDownSelect, "PgDn", true);
     }
     canvas.Present(255);
 }
@@ -219,9 +208,10 @@ void MenuDragPaint(const AppState& app, const PopupPanel& panel, ICanvas& canvas
                    double y) {
     PopupPaintTrace trace(app, "MenuDragPaint");
     MenuNormal(app, panel, canvas);
+    const double half = app.geo.SizeLevels[kPopupIconLevel] / 2.0;
     if (app.store.IsItem(item))
-        canvas.DrawCached(ItemImage(app.store.Items[item].IconRef), kPopupIconLevel,
-                          RoundHalfEven(x - kPopupIconHalf), RoundHalfEven(y - kPopupIconHalf));
+        canvas.DrawCached(ItemImage(app.store.Items[item].IconRef), kPopupIconLevel, RoundHalfEven(x - half),
+                          RoundHalfEven(y - half));
     canvas.Present(255);
 }
 
@@ -229,13 +219,14 @@ void MenuDelEffect(AppState& app, const PopupPanel& panel, ICanvas& canvas, int 
                    const PumpMessages& pump) {
     {
         PopupPaintTrace trace(app, "MenuDelEffect");
-        constexpr float kSide = static_cast<float>(kDelIconFrameSide);
-        const float left = static_cast<float>(x) - kSide / 2;
-        const float top = static_cast<float>(y) - kSide / 2;
+        constexpr float kFrame = static_cast<float>(kDelIconFrameSide);
+        const float side = static_cast<float>(app.screen.Scaled(kDelIconFrameSide));
+        const float left = static_cast<float>(x) - side / 2;
+        const float top = static_cast<float>(y) - side / 2;
         for (int f = 0; f < kDelIconFrames; ++f) {
             MenuNormal(app, panel, canvas);
-            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kSide, 0, kSide, kSide, left,
-                              top, kSide, kSide);
+            canvas.DrawSource(SkinImage(skin::DelIcon), static_cast<float>(f) * kFrame, 0, kFrame, kFrame,
+                              left, top, side, side);
             canvas.Present(255);
             if (app.sys.clock)
                 app.sys.clock->Sleep(kFrameWaitMs);

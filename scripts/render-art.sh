@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Renders every shipped picture of QOR Desktop from the SVG sources in resources/art:
 #   resources/skin/<NAME>.png      skin elements (PNG32, exact pixel sizes, embedded as "CUSTOM" resources)
+#   resources/skin/<NAME>_150.png  the same at 150 % and 200 % of their size, for screens of those
+#   resources/skin/<NAME>_200.png    scales (the program picks the nearest)
 #   resources/SysIcons/<name>.png  pictures shipped beside the program (128 x 128)
 #   resources/QORDesktop.ico       program icon: 16, 24, 32, 48, 64, 128 and 256 (PNG-compressed) pixels
 #   resources/logo/                logo for the tour and the about window
@@ -34,7 +36,8 @@ render() {
     if ! cmp -s "$tmp/out.png" "$2"; then cp "$tmp/out.png" "$2"; fi
 }
 
-# Skin elements: the pixel size is the SVG's own (width/height attributes).
+# Skin elements: the pixel size is the SVG's own (width/height attributes) at 100 %; at 150 % and
+# 200 % each side is scaled and rounded half to even, as the program scales lengths.
 mkdir -p "$root/resources/skin"
 count=0
 for svg in "$art"/skin_*.svg; do
@@ -42,9 +45,14 @@ for svg in "$art"/skin_*.svg; do
     w=$(sed -n 's/.*<svg [^>]*width="\([0-9]*\)".*/\1/p' "$svg" | head -1)
     h=$(sed -n 's/.*<svg [^>]*height="\([0-9]*\)".*/\1/p' "$svg" | head -1)
     render "$svg" "$root/resources/skin/$name.png" "$w" "$h"
+    for scale in 150 200; do
+        sw=$(python3 -c "print(round($w * $scale / 100))")
+        sh=$(python3 -c "print(round($h * $scale / 100))")
+        render "$svg" "$root/resources/skin/${name}_$scale.png" "$sw" "$sh"
+    done
     count=$((count + 1))
 done
-echo "render-art: $count skin elements"
+echo "render-art: $count skin elements at 100, 150 and 200 %"
 
 # Shipped pictures, 128 x 128; file names may contain blanks ("My Computer.png").
 mkdir -p "$root/resources/SysIcons"

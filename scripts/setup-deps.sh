@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools              # Windows build (googletest sources cross-built)
     wine wine64                                             # integration and end-to-end tests
     xvfb xauth xdotool x11-utils imagemagick librsvg2-bin   # private screens, input, screenshots, artwork
+    xserver-xephyr x11-xserver-utils                        # monitors side by side (Xephyr), xrandr
     python3 python3-pytest                                  # end-to-end harness
     clang libclang-rt-14-dev                                # libFuzzer targets
     clang-format-14 git                                     # format check of changed files

@@ -302,6 +302,45 @@ class Screen:
         )
 
 
+class NestedScreen(Screen):
+    """Monitors side by side (sizes left to right): Xephyr, one screen per monitor, inside a
+    private Xvfb. Xvfb alone puts every Xinerama head at 0,0; Xephyr places them apart, and
+    without RANDR (which would make Wine see one monitor) Wine reports each. With `randr` (one
+    monitor) xrandr resizes it. -noreset: a server reset puts the pointer back in the middle."""
+
+    def __init__(self, monitors, log_dir: Path, randr=False):
+        super().__init__(sum(w for w, _ in monitors), max(h for _, h in monitors), log_dir)
+        self.args = ["-noreset", "-nolisten", "tcp"]
+        self.args += ["-resizeable"] if randr else ["+xinerama", "-extension", "RANDR"]
+        for w, h in monitors:
+            self.args += ["-screen", f"{w}x{h}"]
+        self.host = Screen(self.width + 100, self.height + 100, log_dir)
+
+    def start(self):
+        self.host.start()
+        for n in _display_range():
+            if _display_taken(n):
+                continue
+            self.display = f":{n}"
+            self.proc = subprocess.Popen(["Xephyr", self.display, *self.args], env=self.host.env(),
+                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL, start_new_session=True)
+            if self._wait_ready(self.proc):
+                self._paint_desktop()
+                return self
+            super().stop()
+        self.host.stop()
+        raise RuntimeError("Xephyr did not come up")
+
+    def resize(self, width, height):
+        _run(["xrandr", "-s", f"{width}x{height}"], env=self.env(), timeout=30, check=True)
+        self.width, self.height = width, height
+
+    def stop(self):
+        super().stop()
+        self.host.stop()
+
+
 @dataclass
 class Window:
     id: int
@@ -423,9 +462,31 @@ class WinePrefix:
             return values.get(value)
         return values
 
+    def set_log_pixels(self, dpi: int):
+        """The scale of the next start: LogPixels under HKCU\\Control Panel\\Desktop and Wine's
+        copy for its fonts. user.reg is edited: the prefix's server must be down."""
+        reg = self.path / "user.reg"
+        text = reg.read_text(encoding="utf-8", errors="surrogateescape")
+        for key in (r"Control Panel\\Desktop", r"Software\\Wine\\Fonts"):
+            text = _set_dword(text, key, "LogPixels", dpi)
+        reg.write_text(text, encoding="utf-8", errors="surrogateescape")
+
     def reg_add(self, key: str, value: str, data: str, kind="REG_SZ"):
         res = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
         assert res.returncode == 0, f"reg add {key}\\{value} failed: {res.stderr}"
+
+
+def _set_dword(text: str, key: str, name: str, value: int) -> str:
+    """user.reg with `name` set to a REG_DWORD under `key`, a key every prefix has (spelt as in
+    user.reg, backslashes doubled)."""
+    lines = text.splitlines(keepends=True)
+    start = next(i for i, l in enumerate(lines) if l.lower().startswith(f"[{key}]".lower()))
+    end = next((i for i in range(start + 1, len(lines)) if lines[i].startswith("[")), len(lines))
+    at = start + 1
+    while lines[at].startswith("#"):
+        at += 1  # the key's time stamp comes first
+    body = [l for l in lines[at:end] if not l.lower().startswith(f'"{name.lower()}"=')]
+    return "".join(lines[:at] + [f'"{name}"=dword:{value:08x}\n'] + body + lines[end:])
 
 
 def _strip_program_keys(text: str) -> str:

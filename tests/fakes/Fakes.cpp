@@ -248,6 +248,20 @@ std::optional<std::string> FakeSystem::GetEnvVar(const std::string& name) {
     return e->second;
 }
 
+ScreenInfo FakeSystem::GetScreenInfoAt(int x, int y) {
+    // Distance of the point from a work area (0 inside it), as the larger of the two axes.
+    const auto distance = [x, y](const Rect& r) {
+        const int dx = x < r.left ? r.left - x : (x >= r.right ? x - r.right + 1 : 0);
+        const int dy = y < r.top ? r.top - y : (y >= r.bottom ? y - r.bottom + 1 : 0);
+        return std::max(dx, dy);
+    };
+    ScreenInfo nearest = screen;
+    for (const ScreenInfo& other : otherMonitors)
+        if (distance(other.workArea) < distance(nearest.workArea))
+            nearest = other;
+    return nearest;
+}
+
 std::string FakeSystem::GetSpecialFolder(int id) {
     auto f = specialFolders.find(id);
     return f == specialFolders.end() ? std::string() : f->second;

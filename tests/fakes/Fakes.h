@@ -63,6 +63,8 @@ public:
     std::string userName = "user";
     std::string programPath = "C:\\Program Files\\QOR Desktop\\QORDesktop.exe";
     ScreenInfo screen{{0, 0, 1366, 728}, 15, 15};
+    // Further monitors beside the primary one (`screen`), by their work areas.
+    std::vector<ScreenInfo> otherMonitors;
     OsVersion version{6, 1, 7601, 2, "Service Pack 1", true};
 
     FakeSystem();
@@ -72,6 +74,8 @@ public:
     std::string GetLogonUserName() override { return userName; }
     std::string GetProgramPath() override { return programPath; }
     ScreenInfo GetScreenInfo() override { return screen; }
+    // The monitor whose work area holds the point, else the nearest.
+    ScreenInfo GetScreenInfoAt(int x, int y) override;
     OsVersion GetOsVersion() override { return version; }
 
     // Session requests, recorded and never carried out.

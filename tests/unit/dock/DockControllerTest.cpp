@@ -49,6 +49,7 @@ public:
     void ShowGetStarted() override { actions.push_back("get-started"); }
     void SwitchDesktop() override { actions.push_back("switch"); }
     bool SaveMenu() override { return actions.push_back("save"), true; }
+    void FollowScreen(bool rescaled) override { actions.push_back(rescaled ? "follow rescaled" : "follow"); }
 
     // Lets `ms` pass, ticking the running timers in time order. A tick that blocks (an animation
     // sleeps on the clock) delays the others, which then tick once, as Windows merges them.
@@ -91,7 +92,9 @@ protected:
         app.store.Create();
         app.dock = DockRuntime{};
         app.cfg = DockSettings{};
-        app.screen = MeasureScreen(ScreenInfo{{100, 50, 1466, 778}, 15, 15});
+        t.sys.screen = ScreenInfo{{100, 50, 1466, 778}, 15, 15}; // the one monitor
+        t.sys.otherMonitors.clear();
+        app.screen = MeasureScreen(t.sys.screen);
         SetDefaultSettings(app.cfg, app.run, app.screen);
         app.run.IconCount = 8;
         FillSizeLevels(app.geo, app.run);
@@ -528,6 +531,98 @@ TEST_F(DockControllerTest, AtRestOnlyTheWatchesTick) {
     EXPECT_TRUE(host.due.empty());
     dock.DockFocus(true);
     EXPECT_EQ(host.due.size(), 5u);
+}
+
+// The displays change under the dock in each of its states: it is laid out on the new work area
+// (or scale) and repainted as it was, the pop-up closes, and nothing is saved.
+TEST_F(DockControllerTest, ADisplayChangeRepaintsEachStateOnTheNewScreen) {
+    struct Row {
+        const char* what;
+        int state;
+        bool keyboard, popup;
+        int dpi;
+        Log actions;
+        int alpha;
+    };
+    const Row rows[] = {
+        {"expanded, with the pop-up open",
+         dockstate::Expanded,
+         false,
+         true,
+         96,
+         {"close-popup away", "follow"},
+         255},
+        {"in keyboard mode at 150 %", dockstate::Expanded, true, false, 144, {"follow rescaled"}, 255},
+        {"minimized", dockstate::Minimized, false, false, 96, {"follow"}, 255},
+        {"hidden", dockstate::Hidden, false, false, 96, {"follow"}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetUp();
+        app.cfg.MinimizedPosition = minpos::BottomRight;
+        if (row.state != dockstate::Expanded)
+            dock.MinWindows(row.state);
+        if (row.keyboard)
+            dock.AltSpace();
+        app.dock.PopupOpen = row.popup;
+        host.actions.clear();
+        host.order.clear();
+        host.canvas.Reset();
+        const DockSettings cfg = app.cfg;
+        const int fileOperations = t.fs.operations;
+
+        dock.OnDisplayChange(ScreenInfo{{0, 0, 1024, 600}, 15, 15, row.dpi});
+        EXPECT_EQ(host.actions, row.actions);
+        EXPECT_TRUE(host.order.empty()) << "the window keeps its place in the window order";
+        EXPECT_EQ(app.dock.State, row.state);
+        EXPECT_EQ(app.dock.KeyboardMode, row.keyboard);
+        EXPECT_EQ(app.cfg, cfg);
+        EXPECT_EQ(t.fs.operations, fileOperations) << "nothing is written";
+        EXPECT_EQ(LastAlpha(), row.alpha);
+        const double scale = row.dpi / 96.0;
+        const auto scaled = host.canvas.Of(Op::DrawScaled);
+        if (row.state == dockstate::Minimized) { // the bottom-right corner of the new work area
+            ASSERT_EQ(scaled.size(), 2u);
+            EXPECT_EQ(scaled[1].x, 1024 - 154);
+            EXPECT_EQ(scaled[1].y, 600 - 154);
+        } else if (row.state == dockstate::Expanded) { // the centre of the new work area
+            ASSERT_FALSE(scaled.empty());
+            EXPECT_EQ(scaled.back().x + scaled.back().width / 2, 512);
+            EXPECT_EQ(scaled[0].width, 128 * scale);
+            EXPECT_EQ(Dimmed(), row.keyboard);
+            EXPECT_EQ(host.canvas.Count(Op::DrawText) > 8, row.keyboard) << "letters in keyboard mode";
+        } else {
+            EXPECT_TRUE(scaled.empty());
+        }
+
+        host.actions.clear();
+        host.canvas.Reset();
+        dock.OnDisplayChange(ScreenInfo{{0, 0, 1024, 600}, 15, 15, row.dpi});
+        EXPECT_TRUE(host.actions.empty()) << "the same screen again changes nothing";
+        EXPECT_TRUE(host.canvas.calls.empty());
+    }
+}
+
+// Alt+Space and the switch hot key bring the ring up on the monitor that holds the pointer; the
+// hot keys that put it away leave it where it is.
+TEST_F(DockControllerTest, TheRingComesUpOnTheMonitorUnderThePointer) {
+    t.sys.otherMonitors = {ScreenInfo{{1466, 0, 3386, 1040}, 15, 15}};
+    host.cursor = {2000, 500};
+    dock.OnHotKey(HotKey::KeyboardDock);
+    EXPECT_EQ(app.screen.WorkArea, (Rect{1466, 0, 3386, 1040}));
+    EXPECT_EQ(host.actions, Log{"follow"});
+    EXPECT_TRUE(app.dock.KeyboardMode);
+
+    host.actions.clear();
+    host.cursor = {500, 300};
+    dock.OnHotKey(HotKey::KeyboardDock); // hides it
+    EXPECT_EQ(app.dock.State, dockstate::Hidden);
+    dock.OnHotKey(HotKey::Minimize);
+    EXPECT_EQ(app.screen.WorkArea, (Rect{1466, 0, 3386, 1040}));
+    dock.MinWindows(dockstate::Hidden);
+    dock.OnHotKey(HotKey::Switch); // the ring again, now on the first monitor
+    EXPECT_EQ(app.screen.WorkArea, (Rect{100, 50, 1466, 778}));
+    EXPECT_EQ(host.actions, (Log{"follow", "switch"}));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 // Prints "result=<hex> effect=<n>"; exit code 0 when the data was dropped, 1 when the drag ended
 // without a drop, 2 on bad arguments.
 //
-// Built by the Windows build as build/win/qor_drag.exe (static runtime).
+// Built by the Windows build as build/win/qor_drag.exe (a console program, static runtime).
 #include <windows.h>
 
 #include <ole2.h>
@@ -46,15 +46,12 @@ private:
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc < 4)
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4)
         return 2;
     const int x = _wtoi(argv[1]);
     const int y = _wtoi(argv[2]);
     std::vector<std::wstring> files(argv + 3, argv + argc);
-    LocalFree(argv);
     if (FAILED(OleInitialize(nullptr)))
         return 2;
     SetCursorPos(x, y);

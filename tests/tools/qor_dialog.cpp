@@ -1,0 +1,211 @@
+// qor_dialog.exe: drives a dialog of another program through its controls, as the user's actions
+// do, for the end-to-end journeys. Windows are found by caption, controls by class and caption
+// (or by the caption of the label just before them in the tab order, or by "#<id>").
+//
+//   qor_dialog.exe wait <window> [ms]              waits until a visible top-level window has that
+//                                                  caption (default 15000 ms)
+//   qor_dialog.exe gone <window> [ms]              waits until none has
+//   qor_dialog.exe dump <window>                   one line per control: class, id, enabled,
+//                                                  checked, text, and a combo box's list entries,
+//                                                  separated by tabs
+//   qor_dialog.exe click <window> <caption>        a button pressed (BM_CLICK)
+//   qor_dialog.exe set <window> <class> <which> <text>
+//                                                  the control's text replaced (WM_SETTEXT, then
+//                                                  EN_CHANGE to the dialog, as typing sends)
+//   qor_dialog.exe select <window> <which> <index> a combo box entry chosen: CB_SETCURSEL and
+//                                                  CBN_SELCHANGE to the dialog, as a user's choice
+//   qor_dialog.exe close <window>                  WM_CLOSE
+//
+// Texts are UTF-8. Requests that start work in the dialog are posted, so a dialog that opens a
+// message box does not hold this program up. Exit code 0 when done, 1 when the window or control
+// was not found in time, 2 on bad arguments.
+//
+// Built by the Windows build as build/win/qor_dialog.exe (a console program, static runtime).
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Wide(const char* utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring out(n > 0 ? n : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    // WM_GETTEXT is carried across processes; GetWindowText is not, for another program's control.
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return buffer;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+HWND FindTopLevel(const std::wstring& caption) {
+    struct Search {
+        const std::wstring* caption;
+        HWND found = nullptr;
+    } search{&caption};
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (IsWindowVisible(hwnd) && TextOf(hwnd) == *s->caption) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitFor(const std::wstring& caption, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (const HWND hwnd = FindTopLevel(caption))
+            return hwnd;
+        if (GetTickCount() - start > ms)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
+std::vector<HWND> Children(HWND dialog) {
+    std::vector<HWND> out;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        out.push_back(child);
+    return out;
+}
+
+// The control of class `cls` ("" any) named `which`: "#<id>", its own caption, or the caption of
+// the label before it (the next control of that class after the label).
+HWND FindControl(HWND dialog, const std::wstring& cls, const std::wstring& which) {
+    const std::vector<HWND> children = Children(dialog);
+    if (!which.empty() && which[0] == L'#') {
+        const HWND control = GetDlgItem(dialog, _wtoi(which.c_str() + 1));
+        return control;
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (TextOf(children[i]) != which)
+            continue;
+        if (cls.empty() || ClassOf(children[i]) == cls)
+            return children[i];
+        for (std::size_t j = i + 1; j < children.size(); ++j)
+            if (ClassOf(children[j]) == cls)
+                return children[j];
+    }
+    return nullptr;
+}
+
+void Dump(HWND dialog) {
+    for (HWND child : Children(dialog)) {
+        const std::wstring cls = ClassOf(child);
+        std::wstring line = cls + L"\t" + std::to_wstring(GetDlgCtrlID(child)) + L"\t" +
+                            (IsWindowEnabled(child) ? L"1" : L"0") + L"\t";
+        DWORD_PTR checked = 0;
+        if (cls == L"Button")
+            SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &checked);
+        line += std::to_wstring(checked) + L"\t" + TextOf(child);
+        if (cls == L"ComboBox") {
+            DWORD_PTR count = 0, selected = 0;
+            SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+            SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
+            line += L"\t" + std::to_wstring(static_cast<int>(selected));
+            for (DWORD_PTR i = 0; i < count && i < 64; ++i) {
+                wchar_t entry[512] = {};
+                SendMessageTimeoutW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry), SMTO_ABORTIFHUNG,
+                                    5000, nullptr);
+                line += L"\t" + std::wstring(entry);
+            }
+        }
+        std::printf("%s\n", Utf8(line).c_str());
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3)
+        return 2;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf8(argv[i]));
+    const std::string& command = args[0];
+    const std::wstring window = Wide(args[1].c_str());
+    const DWORD ms =
+        args.size() > 2 && (command == "wait" || command == "gone") ? std::stoul(args[2]) : 15000;
+
+    if (command == "gone") {
+        const DWORD start = GetTickCount();
+        while (FindTopLevel(window)) {
+            if (GetTickCount() - start > ms)
+                return 1;
+            Sleep(50);
+        }
+        return 0;
+    }
+    const HWND dialog = WaitFor(window, ms);
+    if (!dialog)
+        return 1;
+    if (command == "wait")
+        return 0;
+    if (command == "dump") {
+        Dump(dialog);
+        return 0;
+    }
+    if (command == "close") {
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == "click" && args.size() == 3) {
+        const HWND button = FindControl(dialog, L"Button", Wide(args[2].c_str()));
+        if (!button)
+            return 1;
+        PostMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "set" && args.size() == 5) {
+        const HWND control = FindControl(dialog, Wide(args[2].c_str()), Wide(args[3].c_str()));
+        if (!control)
+            return 1;
+        const std::wstring text = Wide(args[4].c_str());
+        SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                            5000, nullptr);
+        const int id = GetDlgCtrlID(control);
+        PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE),
+                     reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
+    if (command == "select" && args.size() == 4) {
+        const HWND combo = FindControl(dialog, L"ComboBox", Wide(args[2].c_str()));
+        if (!combo)
+            return 1;
+        const int index = std::stoi(args[3]);
+        SendMessageTimeoutW(combo, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    return 2;
+}

@@ -9,7 +9,8 @@ messages a user's actions send); what they did is read from QORMenu.cfg and the 
 
 from __future__ import annotations
 
-import subprocess
+import re
+import shutil
 import time
 
 import pytest
@@ -108,3 +109,99 @@ def test_files_dropped_on_the_ring(qor: h.QorApp):
     # Nothing else moved.
     for slot in (1, 2, 3, 6, 7, 8):
         assert menu.items[slot].Target == before.items[slot].Target, f"position {slot} changed"
+
+
+@pytest.fixture
+def decorated(request, desktop) -> h.QorApp:
+    """A run of the program in a prefix of its own where Wine draws window captions itself (there
+    is no window manager on Xvfb to draw them), so that the dialog's screenshot shows its caption
+    as Windows does. The prefix is kept between sessions, like the others."""
+    prefix = h.WinePrefix(h.BUILD_WIN / f"e2e-prefix-decorated-{desktop.screen.size_name}", desktop.screen)
+    prefix.ensure()
+    fonts = prefix.drive_c / "windows" / "Fonts"
+    if not (fonts / "marlett.ttf").exists() and h.Path("/usr/share/wine/fonts/marlett.ttf").exists():
+        fonts.mkdir(parents=True, exist_ok=True)  # the caption buttons' glyphs
+        shutil.copy("/usr/share/wine/fonts/marlett.ttf", fonts)
+    prefix.reg_add(r"HKCU\Software\Wine\X11 Driver", "Decorated", "N")
+    prefix.kill_server()
+    prefix.reset_program_data()
+    run_dir = h.ARTIFACTS / re.sub(r"[^A-Za-z0-9_.-]+", "_", request.node.name)
+    shutil.rmtree(run_dir, ignore_errors=True)
+    app = h.QorApp(prefix, run_dir)
+    try:
+        yield app
+    finally:
+        rep = getattr(request.node, "rep_call", None)
+        if rep is not None and rep.failed:
+            app.screenshot("at-failure")
+        app.kill()
+        prefix.kill_server()
+
+
+def _open_properties(qor: h.QorApp, square, shown: int):
+    """Right-clicks a ring icon and chooses "&Properties" from the item menu."""
+    qor.screen.click(*_middle(square), 3)
+    _menu_shown(qor, "item", shown)
+    qor.screen.key("p")
+    _dialog(qor, "wait", "Properties")
+
+
+@pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
+def test_property_dialog_from_the_item_menu(decorated: h.QorApp):
+    qor = decorated
+    _start(qor)
+    squares = _squares(qor)
+    before = _menu(qor)
+
+    # Rename position 5 and run it maximized.
+    _open_properties(qor, squares[5], 0)
+    rows = _controls(qor, "Properties")
+    assert _control(rows, "Edit", before.items[5].Title)[2] == "1"
+    run = _control(rows, "ComboBox", "Normal Window")
+    assert run[6:] == ["Normal Window", "Minimized", "Maximized"]
+    link = [r for r in rows if r[0] == "ComboBox" and r[1] == "1407"][0]
+    assert link[6:] == [before.items[5].Target, "Replace by  New 'Internet' Shortcut",
+                        "Replace by  New 'Check Email' Shortcut"]
+    assert _control(rows, "Button", "&Shortcut")[3] == "1"  # selected
+    assert _control(rows, "Button", "&Group")[2] == "1"     # a ring shortcut may become a group
+    assert _control(rows, "Button", "Syste&m")[2] == "0"
+    _dialog(qor, "set", "Properties", "Edit", "&Title:", "Renamed shortcut")
+    _dialog(qor, "select", "Properties", "R&un:", "2")
+    _dialog(qor, "click", "Properties", "&OK")
+    _wait_saved(qor, "properties-ok")
+    _dialog(qor, "gone", "Properties")
+    item = _menu(qor).items[5]
+    assert (item.Title, item.RunMode, item.Target) == ("Renamed shortcut", 2, before.items[5].Target)
+
+    # "Replace by  New 'Internet' Shortcut" on position 7, confirmed.
+    _open_properties(qor, squares[7], 1)
+    _dialog(qor, "select", "Properties", "&Link:", "1")
+    _dialog(qor, "wait", "Properties")
+    _dialog(qor, "click", "Properties", "&Yes")
+    _wait_saved(qor, "properties-link")
+    item = _menu(qor).items[7]
+    assert (item.Kind, item.Title) == (1, "Internet")
+    assert item.IconPath.endswith("\\SysIcons\\Internet.png")
+    # The dialog shows the internet shortcut now: its picture for the README, taken once the
+    # dialog is the active window again.
+    window = [w for w in qor.screen.windows() if w.name == "Properties"][0]
+    qor.screen.click(window.rect.x + window.rect.w // 2, window.rect.y + 8)
+    time.sleep(0.5)
+    qor.screenshot("properties").crop(window.rect, h.ARTIFACTS / "property-dialog-1366x768.png")
+    _dialog(qor, "click", "Properties", "Cancel")
+    _dialog(qor, "gone", "Properties")
+
+    # "&Change Icon" with a file that holds no picture: "Change icon failed", nothing changed.
+    broken = _files(qor, "broken.ico")[0]
+    _open_properties(qor, squares[8], 2)
+    _dialog(qor, "click", "Properties", "&Change Icon")
+    _dialog(qor, "wait", "QOR Desktop - Change Icon")
+    _dialog(qor, "set", "QOR Desktop - Change Icon", "ComboBoxEx32", "File &name:", broken)
+    _dialog(qor, "click", "QOR Desktop - Change Icon", "&Open")
+    _dialog(qor, "wait", "QOR Desktop")
+    assert any(r[4] == "Change icon failed" for r in _controls(qor, "QOR Desktop"))
+    _dialog(qor, "click", "QOR Desktop", "OK")
+    _dialog(qor, "click", "Properties", "Cancel")
+    _dialog(qor, "gone", "Properties")
+    assert qor.wait_trace(r"properties change-icon item=8 ok=0")
+    assert _menu(qor).items[8] == before.items[8]

@@ -5,7 +5,8 @@
 //   qor_dialog.exe wait <window> [ms]              waits until a visible top-level window has that
 //                                                  caption (default 15000 ms)
 //   qor_dialog.exe gone <window> [ms]              waits until none has
-//   qor_dialog.exe dump <window>                   one line per control: class, id, enabled,
+//   qor_dialog.exe dump <window>                   one line per control of the frontmost one: class, id,
+//   enabled,
 //                                                  checked, text, and a combo box's list entries,
 //                                                  separated by tabs
 //   qor_dialog.exe click <window> <caption>        a button pressed (BM_CLICK)
@@ -61,31 +62,30 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
-HWND FindTopLevel(const std::wstring& caption) {
+// Visible top-level windows with that caption, the frontmost first (a message box with the
+// caption of the dialog that owns it comes before the dialog).
+std::vector<HWND> FindTopLevel(const std::wstring& caption) {
     struct Search {
         const std::wstring* caption;
-        HWND found = nullptr;
-    } search{&caption};
+        std::vector<HWND> found;
+    } search{&caption, {}};
     EnumWindows(
         [](HWND hwnd, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<Search*>(p);
-            if (IsWindowVisible(hwnd) && TextOf(hwnd) == *s->caption) {
-                s->found = hwnd;
-                return FALSE;
-            }
+            if (IsWindowVisible(hwnd) && TextOf(hwnd) == *s->caption)
+                s->found.push_back(hwnd);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND WaitFor(const std::wstring& caption, DWORD ms) {
+std::vector<HWND> WaitFor(const std::wstring& caption, DWORD ms) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (const HWND hwnd = FindTopLevel(caption))
-            return hwnd;
-        if (GetTickCount() - start > ms)
-            return nullptr;
+        std::vector<HWND> found = FindTopLevel(caption);
+        if (!found.empty() || GetTickCount() - start > ms)
+            return found;
         Sleep(50);
     }
 }
@@ -158,35 +158,43 @@ int wmain(int argc, wchar_t** argv) {
 
     if (command == "gone") {
         const DWORD start = GetTickCount();
-        while (FindTopLevel(window)) {
+        while (!FindTopLevel(window).empty()) {
             if (GetTickCount() - start > ms)
                 return 1;
             Sleep(50);
         }
         return 0;
     }
-    const HWND dialog = WaitFor(window, ms);
-    if (!dialog)
+    const std::vector<HWND> windows = WaitFor(window, ms);
+    if (windows.empty())
         return 1;
+    const HWND front = windows.front();
     if (command == "wait")
         return 0;
     if (command == "dump") {
-        Dump(dialog);
+        Dump(front);
         return 0;
     }
     if (command == "close") {
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        PostMessageW(front, WM_CLOSE, 0, 0);
         return 0;
     }
+    // The control is looked for in each window of that caption, the frontmost first.
+    const auto find = [&](const std::wstring& cls, const std::string& which) -> HWND {
+        for (HWND w : windows)
+            if (const HWND control = FindControl(w, cls, Wide(which.c_str())))
+                return control;
+        return nullptr;
+    };
     if (command == "click" && args.size() == 3) {
-        const HWND button = FindControl(dialog, L"Button", Wide(args[2].c_str()));
+        const HWND button = find(L"Button", args[2]);
         if (!button)
             return 1;
         PostMessageW(button, BM_CLICK, 0, 0);
         return 0;
     }
     if (command == "set" && args.size() == 5) {
-        const HWND control = FindControl(dialog, Wide(args[2].c_str()), Wide(args[3].c_str()));
+        const HWND control = find(Wide(args[2].c_str()), args[3]);
         if (!control)
             return 1;
         const std::wstring text = Wide(args[4].c_str());
@@ -198,7 +206,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == "select" && args.size() == 4) {
-        const HWND combo = FindControl(dialog, L"ComboBox", Wide(args[2].c_str()));
+        const HWND combo = find(L"ComboBox", args[2]);
         if (!combo)
             return 1;
         const int index = std::stoi(args[3]);

@@ -117,7 +117,6 @@ add_executable(qor_broadcast WIN32 ${CMAKE_SOURCE_DIR}/tests/tools/qor_broadcast
 target_link_options(qor_broadcast PRIVATE ${QOR_STATIC_LINK})
 # Drags a file list onto a point of the screen with OLE, as the shell does (the drop journeys).
 add_executable(qor_drag ${CMAKE_SOURCE_DIR}/tests/tools/qor_drag.cpp)
-target_include_directories(qor_drag PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(qor_drag PRIVATE ole32 shell32 uuid)
 target_link_options(qor_drag PRIVATE ${QOR_STATIC_LINK} -municode)
 # Drives another program's dialogs through their controls (the journeys' hands on the dialogs).

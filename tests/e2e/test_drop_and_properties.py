@@ -24,20 +24,15 @@ DRAG_EXE = h.BUILD_WIN / "qor_drag.exe"
 DIALOG_EXE = h.BUILD_WIN / "qor_dialog.exe"
 
 
-def _dialog(qor: h.QorApp, *args, timeout=60, check=True) -> str:
-    res = qor.prefix.wine(DIALOG_EXE, *args, timeout=timeout)
-    if check:
-        assert res.returncode == 0, f"qor_dialog {' '.join(map(str, args))}: code {res.returncode} {res.stderr}"
+def _dialog(qor: h.QorApp, *args) -> str:
+    res = qor.prefix.wine(DIALOG_EXE, *args, timeout=60)
+    assert res.returncode == 0, f"qor_dialog {' '.join(map(str, args))}: code {res.returncode}"
     return res.stdout
 
 
 def _controls(qor: h.QorApp, window: str):
-    """The dialog's controls as (class, id, enabled, checked, text, [combo selection, entries])."""
-    rows = []
-    for line in _dialog(qor, "dump", window).splitlines():
-        parts = line.rstrip("\r").split("\t")
-        rows.append(parts)
-    return rows
+    """The dialog's controls as [class, id, enabled, checked, text, (combo selection, entries...)]."""
+    return [line.rstrip("\r").split("\t") for line in _dialog(qor, "dump", window).splitlines()]
 
 
 def _control(rows, cls: str, text: str):
@@ -54,18 +49,15 @@ def _files(qor: h.QorApp, *names):
     """Files in C:\\Dropped of the prefix; their Windows paths."""
     folder = qor.prefix.drive_c / "Dropped"
     folder.mkdir(parents=True, exist_ok=True)
-    paths = []
     for name in names:
         (folder / name).write_text(name)
-        paths.append("C:\\Dropped\\" + name)
-    return paths
+    return ["C:\\Dropped\\" + name for name in names]
 
 
 def _drag(qor: h.QorApp, point, files):
     """Drops `files` at screen point `point`; the drag tool must report a drop."""
     res = qor.prefix.wine(DRAG_EXE, point[0], point[1], *files, timeout=60)
-    assert res.returncode == 0, f"the drag was not dropped: {res.stdout} {res.stderr}"
-    return res.stdout
+    assert res.returncode == 0, f"the drag was not dropped: {res.stdout}"
 
 
 def _wait_saved(qor: h.QorApp, reason: str, count: int = 1):

@@ -15,7 +15,6 @@
 //                                                  EN_CHANGE to the dialog, as typing sends)
 //   qor_dialog.exe select <window> <which> <index> a combo box entry chosen: CB_SETCURSEL and
 //                                                  CBN_SELCHANGE to the dialog, as a user's choice
-//   qor_dialog.exe close <window>                  WM_CLOSE
 //
 // Texts are UTF-8. Requests that start work in the dialog are posted, so a dialog that opens a
 // message box does not hold this program up. Exit code 0 when done, 1 when the window or control
@@ -173,10 +172,6 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     if (command == "dump") {
         Dump(front);
-        return 0;
-    }
-    if (command == "close") {
-        PostMessageW(front, WM_CLOSE, 0, 0);
         return 0;
     }
     // The control is looked for in each window of that caption, the frontmost first.

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,48 +34,33 @@ std::string TextOf(HWND hwnd) {
     return buffer;
 }
 
-// The visible dialog of this thread holding control `id`.
-HWND FindDialog(int id) {
-    struct Search {
-        int id;
-        HWND found = nullptr;
-    } search{id};
+// The visible dialog boxes of this thread, the property dialog first.
+std::vector<HWND> Dialogs() {
+    std::vector<HWND> found;
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hwnd, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, s->id)) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// A visible dialog box of this thread other than `except` (a message box).
-HWND FindOtherDialog(HWND except) {
-    struct Search {
-        HWND except, found = nullptr;
-    } search{except};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
             char cls[16] = {};
             GetClassNameA(hwnd, cls, sizeof cls);
-            if (hwnd != s->except && IsWindowVisible(hwnd) && std::string(cls) == "#32770") {
-                s->found = hwnd;
-                return FALSE;
-            }
+            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770")
+                reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&found));
+    std::stable_partition(found.begin(), found.end(),
+                          [](HWND h) { return GetDlgItem(h, IDC_PROP_TITLE) != nullptr; });
+    return found;
 }
 
-// A ring shortcut on position 4.
+HWND FindOtherDialog(HWND dialog) {
+    for (HWND h : Dialogs())
+        if (h != dialog)
+            return h;
+    return nullptr;
+}
+
+// A ring shortcut on position 4, shown modally; `user` runs every 50 ms with the dialog until it
+// closes (after 15 s whatever is open is closed, so that the run never hangs).
 struct FrmPropertyWin : ::testing::Test {
     gdip::Session gdiplus;
     test::ShellTestApp t;
@@ -84,32 +70,23 @@ struct FrmPropertyWin : ::testing::Test {
 
     void SetUp() override {
         ASSERT_EQ(gdiplus.Start(), 0);
-        app.run.IconCount = 8;
         DockItem& d = app.store.Items[4];
         d.Kind = kind::Shortcut;
-        d.IconRef = 4;
         d.Title = "Tool";
-        d.Target = "C:\\Apps\\tool.exe";
-        d.TargetPath = "C:\\Apps\\tool.exe";
+        d.Target = d.TargetPath = "C:\\Apps\\tool.exe";
         d.RunMode = 1;
         t.fs.AddFile("C:\\Apps\\tool.exe", "MZ");
     }
-    // Shows the dialog for item 4; `user` runs on every tick with the dialog, until it closes or
-    // 15 s have passed.
     void Run(const std::function<void(HWND)>& user) {
         g_ticks = 0;
         g_user = [&] {
-            const HWND dialog = FindDialog(IDC_PROP_TITLE);
-            if (g_ticks > 300) { // 15 s: close whatever is open rather than hang the run
-                if (g_ticks == 301)
-                    ADD_FAILURE() << "the dialog did not close";
-                if (const HWND other = FindOtherDialog(dialog))
-                    PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
-                else if (dialog)
-                    EndDialog(dialog, IDABORT);
-                return;
-            }
-            if (dialog)
+            const std::vector<HWND> open = Dialogs();
+            const HWND dialog = open.empty() || !GetDlgItem(open[0], IDC_PROP_TITLE) ? nullptr : open[0];
+            if (g_ticks == 301)
+                ADD_FAILURE() << "the dialog did not close";
+            if (g_ticks > 300 && !open.empty())
+                PostMessageA(open.back(), WM_COMMAND, IDCANCEL, 0);
+            else if (dialog)
                 user(dialog);
         };
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &Tick);
@@ -119,90 +96,60 @@ struct FrmPropertyWin : ::testing::Test {
     }
 };
 
+// What it shows, the tab key's way round, a title the code page cannot hold (refused with a
+// message, the dialog stays), Enter storing the corrected one, and Escape storing nothing.
 TEST_F(FrmPropertyWin, ShowsTheItemAndAnswersTheKeyboard) {
     std::vector<int> tabOrder;
-    std::string caption, title, link;
-    int runSelected = -1, linkEntries = 0;
-    bool shortcutChecked = false, systemEnabled = true;
+    std::string seen, message;
     RECT picture{};
-    bool typed = false;
-    Run([&](HWND dialog) {
-        if (typed)
-            return;
-        typed = true;
-        caption = TextOf(dialog);
-        title = TextOf(GetDlgItem(dialog, IDC_PROP_TITLE));
-        link = TextOf(GetDlgItem(dialog, IDC_PROP_LINK));
-        linkEntries = static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROP_LINK, CB_GETCOUNT, 0, 0));
-        runSelected = static_cast<int>(SendDlgItemMessageA(dialog, IDC_PROP_RUN, CB_GETCURSEL, 0, 0));
-        shortcutChecked = IsDlgButtonChecked(dialog, IDC_PROP_TYPE_SHORTCUT) == BST_CHECKED;
-        systemEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_PROP_TYPE_SYSTEM));
-        GetClientRect(GetDlgItem(dialog, IDC_PROP_ICON), &picture);
-        // The tab key's way round, from the focused title.
-        HWND at = GetFocus();
-        for (int i = 0; i < 12 && at; ++i) {
-            tabOrder.push_back(GetDlgCtrlID(at));
-            at = GetNextDlgTabItem(dialog, at, FALSE);
-        }
-        SetDlgItemTextW(dialog, IDC_PROP_TITLE, L"Renamed");
-        PostMessageA(GetDlgItem(dialog, IDC_PROP_TITLE), WM_KEYDOWN, VK_RETURN, 0);
-    });
-    EXPECT_EQ(caption, "Properties");
-    EXPECT_EQ(title, "Tool");
-    EXPECT_EQ(link, "C:\\Apps\\tool.exe");
-    EXPECT_EQ(linkEntries, 3);
-    EXPECT_EQ(runSelected, 1);
-    EXPECT_TRUE(shortcutChecked);
-    EXPECT_FALSE(systemEnabled);
-    EXPECT_EQ(picture.right, 130); // 128 pixels at 96 dots per inch, in a one-pixel frame
-    EXPECT_EQ(picture.bottom, 130);
-    const std::vector<int> expected{
-        IDC_PROP_TITLE, IDC_PROP_LINK,          IDC_PROP_BROWSE,      IDC_PROP_TARGET,     IDC_PROP_ARGS,
-        IDC_PROP_RUN,   IDC_PROP_TYPE_SHORTCUT, IDC_PROP_CHANGE_ICON, IDC_PROP_RESET_ICON, IDOK,
-        IDCANCEL,       IDC_PROP_TITLE};
-    EXPECT_EQ(tabOrder, expected);
-    // Enter is "&OK": the title is stored.
-    EXPECT_EQ(app.store.Items[4].Title.Peek(), "Renamed");
-    EXPECT_EQ(app.store.Items[4].RunMode, 1);
-
-    // Escape closes without storing the texts.
-    bool escaped = false;
-    Run([&](HWND dialog) {
-        if (escaped)
-            return;
-        escaped = true;
-        SetDlgItemTextW(dialog, IDC_PROP_TITLE, L"Not kept");
-        PostMessageA(GetDlgItem(dialog, IDC_PROP_TITLE), WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    EXPECT_EQ(app.store.Items[4].Title.Peek(), "Renamed");
-}
-
-TEST_F(FrmPropertyWin, RefusesATitleTheCodePageCannotHold) {
     int step = 0;
-    std::string message;
     Run([&](HWND dialog) {
+        const HWND title = GetDlgItem(dialog, IDC_PROP_TITLE);
         if (step == 0) {
-            SetDlgItemTextW(dialog, IDC_PROP_TITLE, L"Gr\u0101ce"); // "ā" is not in the Western code page
+            seen = TextOf(dialog) + "|" + TextOf(title) + "|" + TextOf(GetDlgItem(dialog, IDC_PROP_LINK)) +
+                   "|" + std::to_string(SendDlgItemMessageA(dialog, IDC_PROP_LINK, CB_GETCOUNT, 0, 0)) + "|" +
+                   std::to_string(SendDlgItemMessageA(dialog, IDC_PROP_RUN, CB_GETCURSEL, 0, 0)) + "|" +
+                   std::to_string(IsDlgButtonChecked(dialog, IDC_PROP_TYPE_SHORTCUT)) +
+                   std::to_string(IsWindowEnabled(GetDlgItem(dialog, IDC_PROP_TYPE_SYSTEM)));
+            GetClientRect(GetDlgItem(dialog, IDC_PROP_ICON), &picture);
+            for (HWND at = GetFocus(); at && tabOrder.size() < 12; at = GetNextDlgTabItem(dialog, at, FALSE))
+                tabOrder.push_back(GetDlgCtrlID(at));
+            SetWindowTextW(title, L"Gr\u0101ce"); // "ā" is not in the Western code page
             PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
             step = 1;
         } else if (step == 1) {
-            // The message box, owned by the dialog.
-            const HWND box = FindOtherDialog(dialog);
-            if (!box)
-                return;
-            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                message += TextOf(c) + "|";
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            step = 2;
+            if (const HWND box = FindOtherDialog(dialog)) { // the message box, owned by the dialog
+                for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                    message += TextOf(c) + "|";
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                step = 2;
+            }
         } else if (step == 2 && IsWindowEnabled(dialog)) {
-            PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+            SetWindowTextW(title, L"Renamed");
+            PostMessageA(title, WM_KEYDOWN, VK_RETURN, 0); // Enter is "&OK"
             step = 3;
         }
     });
-    EXPECT_EQ(step, 3) << "the dialog did not stay open after the refused title";
+    EXPECT_EQ(seen, "Properties|Tool|C:\\Apps\\tool.exe|3|1|10");
+    EXPECT_EQ(picture.right, 130); // 128 pixels at 96 dots per inch, in a one-pixel frame
+    EXPECT_EQ(picture.bottom, 130);
+    EXPECT_EQ(tabOrder,
+              (std::vector<int>{IDC_PROP_TITLE, IDC_PROP_LINK, IDC_PROP_BROWSE, IDC_PROP_TARGET,
+                                IDC_PROP_ARGS, IDC_PROP_RUN, IDC_PROP_TYPE_SHORTCUT, IDC_PROP_CHANGE_ICON,
+                                IDC_PROP_RESET_ICON, IDOK, IDCANCEL, IDC_PROP_TITLE}));
     EXPECT_NE(message.find("The title contains characters that cannot be stored"), std::string::npos)
         << message;
-    EXPECT_EQ(app.store.Items[4].Title.Peek(), "Tool");
+    EXPECT_EQ(app.store.Items[4].Title.Peek(), "Renamed");
+
+    bool escaped = false;
+    Run([&](HWND dialog) {
+        if (!escaped) {
+            escaped = true;
+            SetDlgItemTextW(dialog, IDC_PROP_TITLE, L"Not kept");
+            PostMessageA(GetDlgItem(dialog, IDC_PROP_TITLE), WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+    });
+    EXPECT_EQ(app.store.Items[4].Title.Peek(), "Renamed");
 }
 
 } // namespace

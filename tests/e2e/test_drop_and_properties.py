@@ -31,12 +31,12 @@ def _dialog(qor: h.QorApp, *args) -> str:
 
 
 def _controls(qor: h.QorApp, window: str):
-    """The dialog's controls as [class, id, enabled, checked, text, (combo selection, entries...)]."""
+    """The dialog's controls as [class, id, enabled, checked, size, text, (selection, entries...)]."""
     return [line.rstrip("\r").split("\t") for line in _dialog(qor, "dump", window).splitlines()]
 
 
 def _control(rows, cls: str, text: str):
-    found = [r for r in rows if r[0] == cls and r[4] == text]
+    found = [r for r in rows if r[0] == cls and r[5] == text]
     assert found, f"no {cls} \"{text}\" in the dialog: {rows}"
     return found[0]
 
@@ -79,7 +79,7 @@ def test_files_dropped_on_the_ring(qor: h.QorApp):
     assert qor.wait_trace(r"drop over slot=4 files=1 indicator=2 effect=4"), "no add indicator over 4"
     _dialog(qor, "wait", "Add Shortcut Group")
     rows = _controls(qor, "Add Shortcut Group")
-    assert any(r[4].startswith("QOR Desktop will create a new shortcut group") for r in rows), rows
+    assert any(r[5].startswith("QOR Desktop will create a new shortcut group") for r in rows), rows
     _dialog(qor, "set", "Add Shortcut Group", "Edit", "#1002", "Dropped files")
     _dialog(qor, "click", "Add Shortcut Group", "&OK")
     _wait_saved(qor, "drop")
@@ -93,7 +93,7 @@ def test_files_dropped_on_the_ring(qor: h.QorApp):
     _drag(qor, _middle(squares[5]), one)
     assert qor.wait_trace(r"drop over slot=5 files=1 indicator=3 effect=4"), "no replace indicator over 5"
     _dialog(qor, "wait", "Replace shortcut")
-    assert any(r[4] == "Are you sure to replace the selected shortcut?" for r in _controls(qor, "Replace shortcut"))
+    assert any(r[5] == "Are you sure to replace the selected shortcut?" for r in _controls(qor, "Replace shortcut"))
     _dialog(qor, "click", "Replace shortcut", "&Yes")
     _wait_saved(qor, "drop", 2)
     menu = _menu(qor)
@@ -145,21 +145,31 @@ def test_property_dialog_from_the_item_menu(decorated: h.QorApp):
     squares = _squares(qor)
     before = _menu(qor)
 
-    # Rename position 5 and run it maximized.
+    # Position 5: what the dialog shows, the tab key's way round from the title, the picture box
+    # (128 pixels at 96 dots per inch in a one-pixel frame).
     _open_properties(qor, squares[5], 0)
     rows = _controls(qor, "Properties")
     assert _control(rows, "Edit", before.items[5].Title)[2] == "1"
-    run = _control(rows, "ComboBox", "Normal Window")
-    assert run[6:] == ["Normal Window", "Minimized", "Maximized"]
-    link = [r for r in rows if r[0] == "ComboBox" and r[1] == "1407"][0]
-    assert link[6:] == [before.items[5].Target, "Replace by  New 'Internet' Shortcut",
-                        "Replace by  New 'Check Email' Shortcut"]
-    assert _control(rows, "Button", "&Shortcut")[3] == "1"  # selected
-    assert _control(rows, "Button", "&Group")[2] == "1"     # a ring shortcut may become a group
-    assert _control(rows, "Button", "Syste&m")[2] == "0"
+    assert _control(rows, "ComboBox", "Normal Window")[7:] == ["Normal Window", "Minimized", "Maximized"]
+    assert [r for r in rows if r[1] == "1407"][0][7:] == [
+        before.items[5].Target, "Replace by  New 'Internet' Shortcut", "Replace by  New 'Check Email' Shortcut"]
+    assert [_control(rows, "Button", t)[2:4] for t in ("&Shortcut", "&Group", "Syste&m")] == \
+        [["1", "1"], ["1", "0"], ["0", "0"]]  # enabled, selected
+    assert [r for r in rows if r[1] == "1400"][0][4] == "130x130"
+    assert _dialog(qor, "tabs", "Properties").split() == \
+        ["1404", "1407", "1408", "1410", "1412", "1414", "1416", "1401", "1402", "1", "2", "1404"]
+
+    # A title the code page cannot hold is refused with a message and the dialog stays.
+    _dialog(qor, "set", "Properties", "Edit", "&Title:", "Gr\u0101ce")
+    _dialog(qor, "click", "Properties", "&OK")
+    _dialog(qor, "wait", "Properties")
+    assert any("contains characters that cannot be stored" in r[5] for r in _controls(qor, "Properties"))
+    _dialog(qor, "click", "Properties", "OK")
+
+    # Renamed and run maximized; Enter is "&OK".
     _dialog(qor, "set", "Properties", "Edit", "&Title:", "Renamed shortcut")
     _dialog(qor, "select", "Properties", "R&un:", "2")
-    _dialog(qor, "click", "Properties", "&OK")
+    _dialog(qor, "key", "Properties", "Edit", "&Title:", "13")
     _wait_saved(qor, "properties-ok")
     _dialog(qor, "gone", "Properties")
     item = _menu(qor).items[5]
@@ -180,8 +190,10 @@ def test_property_dialog_from_the_item_menu(decorated: h.QorApp):
     qor.screen.click(window.rect.x + window.rect.w // 2, window.rect.y + 8)
     time.sleep(0.5)
     qor.screenshot("properties").crop(window.rect, h.ARTIFACTS / "property-dialog-1366x768.png")
-    _dialog(qor, "click", "Properties", "Cancel")
+    _dialog(qor, "set", "Properties", "Edit", "&Title:", "Not kept")
+    _dialog(qor, "key", "Properties", "Edit", "&Title:", "27")  # Escape stores no text
     _dialog(qor, "gone", "Properties")
+    assert _menu(qor).items[7].Title == "Internet"
 
     # "&Change Icon" with a file that holds no picture: "Change icon failed", nothing changed.
     broken = _files(qor, "broken.ico")[0]
@@ -191,7 +203,7 @@ def test_property_dialog_from_the_item_menu(decorated: h.QorApp):
     _dialog(qor, "set", "QOR Desktop - Change Icon", "ComboBoxEx32", "File &name:", broken)
     _dialog(qor, "click", "QOR Desktop - Change Icon", "&Open")
     _dialog(qor, "wait", "QOR Desktop")
-    assert any(r[4] == "Change icon failed" for r in _controls(qor, "QOR Desktop"))
+    assert any(r[5] == "Change icon failed" for r in _controls(qor, "QOR Desktop"))
     _dialog(qor, "click", "QOR Desktop", "OK")
     _dialog(qor, "click", "Properties", "Cancel")
     _dialog(qor, "gone", "Properties")

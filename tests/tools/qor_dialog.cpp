@@ -1,26 +1,22 @@
 // qor_dialog.exe: drives a dialog of another program through its controls, as the user's actions
-// do, for the end-to-end journeys. Windows are found by caption, controls by class and caption
-// (or by the caption of the label just before them in the tab order, or by "#<id>").
+// do, for the end-to-end journeys. Windows are found by caption, controls by class and caption,
+// by the caption of the label just before them in the tab order, or by "#<id>".
 //
-//   qor_dialog.exe wait <window> [ms]              waits until a visible top-level window has that
-//                                                  caption (default 15000 ms)
-//   qor_dialog.exe gone <window> [ms]              waits until none has
-//   qor_dialog.exe dump <window>                   one line per control of the frontmost one: class, id,
-//   enabled,
-//                                                  checked, text, and a combo box's list entries,
-//                                                  separated by tabs
-//   qor_dialog.exe click <window> <caption>        a button pressed (BM_CLICK)
-//   qor_dialog.exe set <window> <class> <which> <text>
-//                                                  the control's text replaced (WM_SETTEXT, then
-//                                                  EN_CHANGE to the dialog, as typing sends)
-//   qor_dialog.exe select <window> <which> <index> a combo box entry chosen: CB_SETCURSEL and
-//                                                  CBN_SELCHANGE to the dialog, as a user's choice
+//   wait <window> [ms]               until a visible top-level window has that caption (15 s)
+//   gone <window> [ms]               until none has
+//   dump <window>                    one line per control of the frontmost such window: class, id,
+//                                    enabled, checked, client size, text, and for a combo box its
+//                                    selection and entries, separated by tabs
+//   tabs <window>                    the ids of the controls in tab order, once round from the
+//                                    focused one back to it
+//   click <window> <caption>         a button pressed (BM_CLICK)
+//   set <window> <class> <which> <text>   the text replaced (WM_SETTEXT, then EN_CHANGE)
+//   select <window> <which> <index>  a combo box entry chosen (CB_SETCURSEL, then CBN_SELCHANGE)
+//   key <window> <class> <which> <virtual key>   a key pressed in the control (WM_KEYDOWN)
 //
 // Texts are UTF-8. Requests that start work in the dialog are posted, so a dialog that opens a
 // message box does not hold this program up. Exit code 0 when done, 1 when the window or control
-// was not found in time, 2 on bad arguments.
-//
-// Built by the Windows build as build/win/qor_dialog.exe (a console program, static runtime).
+// was not found in time, 2 on bad arguments. Built as build/win/qor_dialog.exe (a console program).
 #include <windows.h>
 
 #include <cstdio>
@@ -124,7 +120,10 @@ void Dump(HWND dialog) {
         DWORD_PTR checked = 0;
         if (cls == L"Button")
             SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &checked);
-        line += std::to_wstring(checked) + L"\t" + TextOf(child);
+        RECT r{};
+        GetClientRect(child, &r);
+        line += std::to_wstring(checked) + L"\t" + std::to_wstring(r.right) + L"x" +
+                std::to_wstring(r.bottom) + L"\t" + TextOf(child);
         if (cls == L"ComboBox") {
             DWORD_PTR count = 0, selected = 0;
             SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
@@ -174,6 +173,24 @@ int wmain(int argc, wchar_t** argv) {
         Dump(front);
         return 0;
     }
+    if (command == "tabs") {
+        GUITHREADINFO gui{sizeof gui};
+        GetGUIThreadInfo(GetWindowThreadProcessId(front, nullptr), &gui);
+        HWND at = gui.hwndFocus;
+        while (at && GetParent(at) != front) // the edit box inside a combo box
+            at = GetParent(at);
+        // Round once: back at the first control it is printed again and the list ends.
+        const HWND first = at;
+        for (int i = 0; at && i < 64; ++i) {
+            std::printf("%d\n", GetDlgCtrlID(at));
+            at = GetNextDlgTabItem(front, at, FALSE);
+            if (at == first) {
+                std::printf("%d\n", GetDlgCtrlID(at));
+                break;
+            }
+        }
+        return 0;
+    }
     // The control is looked for in each window of that caption, the frontmost first.
     const auto find = [&](const std::wstring& cls, const std::string& which) -> HWND {
         for (HWND w : windows)
@@ -198,6 +215,13 @@ int wmain(int argc, wchar_t** argv) {
         const int id = GetDlgCtrlID(control);
         PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE),
                      reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
+    if (command == "key" && args.size() == 5) {
+        const HWND control = find(Wide(args[2].c_str()), args[3]);
+        if (!control)
+            return 1;
+        PostMessageW(control, WM_KEYDOWN, std::stoi(args[4]), 0);
         return 0;
     }
     if (command == "select" && args.size() == 4) {

@@ -115,6 +115,13 @@ target_link_options(qor_marker PRIVATE ${QOR_STATIC_LINK})
 # journey of the end-to-end tests).
 add_executable(qor_broadcast WIN32 ${CMAKE_SOURCE_DIR}/tests/tools/qor_broadcast.cpp)
 target_link_options(qor_broadcast PRIVATE ${QOR_STATIC_LINK})
+# Drags a file list onto a point of the screen with OLE, as the shell does (the drop journeys).
+add_executable(qor_drag ${CMAKE_SOURCE_DIR}/tests/tools/qor_drag.cpp)
+target_link_libraries(qor_drag PRIVATE ole32 shell32 uuid)
+target_link_options(qor_drag PRIVATE ${QOR_STATIC_LINK} -municode)
+# Drives another program's dialogs through their controls (the journeys' hands on the dialogs).
+add_executable(qor_dialog ${CMAKE_SOURCE_DIR}/tests/tools/qor_dialog.cpp)
+target_link_options(qor_dialog PRIVATE ${QOR_STATIC_LINK} -municode)
 set(QOR_DIALOGS_RC ${CMAKE_SOURCE_DIR}/resources/Dialogs.rc)
 set_property(SOURCE ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc APPEND PROPERTY OBJECT_DEPENDS
     ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h)

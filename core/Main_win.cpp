@@ -10,6 +10,7 @@
 #include "core/Settings.h"
 #include "dialogs/FrmInput_win.h"
 #include "dock/Geometry.h"
+#include "icons/FrmProperty_win.h"
 #include "icons/IconResolve.h"
 #include "items/Catalogue.h"
 #include "items/Desktop.h"
@@ -289,8 +290,8 @@ void Program::ShowWindowPlaceholder(const char* window) {
     Trace(std::string("window-requested name=") + window);
 }
 
-// NOT BUILT YET: the settings, about and property windows come with their own work; until then
-// each request is only written to the trace.
+// NOT BUILT YET: the settings and about windows come with their own work; until then each
+// request is only written to the trace.
 void Program::ShowSettings(bool modeless) {
     ShowWindowPlaceholder(modeless ? "settings modeless=1" : "settings modeless=0");
 }
@@ -300,8 +301,12 @@ void Program::ShowAbout() {
 }
 
 void Program::ShowProperties(int item, bool addMode) {
-    ShowWindowPlaceholder(
-        ("properties item=" + std::to_string(item) + " add=" + (addMode ? "1" : "0")).c_str());
+    if (!m_app.store.IsItem(item))
+        return;
+    Trace("window-shown name=properties item=" + std::to_string(item) + " add=" + (addMode ? "1" : "0"));
+    m_app.dock.CurrentItem = item;
+    FrmProperty::Show(m_instance, m_main.Hwnd(), m_app, m_main.Controller(), item, addMode);
+    Trace("window-closed name=properties");
 }
 
 void Program::ShowGetStarted() {

@@ -74,6 +74,10 @@ bool FrmMain::Load(HINSTANCE instance) {
     IniForm();
     // No input-method editor may open on the dock.
     ImmAssociateContext(m_hwnd, nullptr);
+    // Files dragged from the shell (or any program) onto the ring.
+    m_dropTarget = win::ComPtr<OleDropTarget>(OleDropTarget::Create(this));
+    const bool registered = m_dropTarget && m_dropRegistration.Register(m_hwnd, m_dropTarget.get());
+    TraceLine(registered ? "dock drop-target registered=1" : "dock drop-target registered=0");
     m_app.dock.CentreImage = -1;
     return true;
 }
@@ -83,6 +87,13 @@ void FrmMain::Unload() noexcept {
         return;
     m_dock.StopAllTimers();
     StopTimer(Timer::BuildImages);
+    // Revoked while the window exists; a caller in another process that still holds the target
+    // is answered "no drop" from now on.
+    m_dropRegistration.Revoke();
+    if (m_dropTarget)
+        m_dropTarget->Detach();
+    m_dropTarget.Reset();
+    m_pendingDrops.clear();
     DeleteGraphic();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
 }
@@ -321,6 +332,58 @@ void FrmMain::OnKey(WPARAM key, bool down) {
         m_dock.OnKeyUp(static_cast<int>(key), ShiftState());
 }
 
+IDropTarget* FrmMain::DropTargetInterface() const {
+    return m_dropRegistration.Registered() ? m_dropTarget.get() : nullptr;
+}
+
+// ---- files dropped on the ring -----------------------------------------------------------------
+
+uint32_t FrmMain::DragOver(POINTL screen, bool hasFiles, uint32_t allowed) {
+    POINT p{screen.x, screen.y};
+    ScreenToClient(m_hwnd, &p);
+    const DropIndicator indicator = Drops().DragOver(p.x, p.y, hasFiles);
+    m_dropEffect = DropEffectFor(indicator, m_app.dock.DragSlot, allowed);
+    if (m_app.dock.DragSlot != m_dropTraced || indicator != m_dropTracedIndicator) {
+        m_dropTraced = m_app.dock.DragSlot;
+        m_dropTracedIndicator = indicator;
+        char line[96];
+        std::snprintf(line, sizeof line, "drop over slot=%d files=%d indicator=%d effect=%u", m_dropTraced,
+                      hasFiles ? 1 : 0, static_cast<int>(indicator), m_dropEffect);
+        TraceLine(line);
+    }
+    return m_dropEffect;
+}
+
+void FrmMain::DragLeave() {
+    Drops().DragLeave();
+    m_dropTraced = -2;
+    TraceLine("drop leave");
+}
+
+uint32_t FrmMain::Drop(POINTL, std::vector<CodePageChars> names, bool hasFiles, uint32_t) {
+    DroppedFiles files = StorableDroppedPaths(names);
+    char line[128];
+    std::snprintf(line, sizeof line, "drop received slot=%d files=%zu refused=%zu effect=%u",
+                  m_app.dock.DragSlot, files.paths.size(), files.refused, m_dropEffect);
+    TraceLine(line);
+    m_dropTraced = -2;
+    // The drag source waits for this answer (another program, maybe the shell): questions and the
+    // group name are asked after it has it.
+    m_pendingDrops.push_back({m_app.dock.DragSlot, std::move(files.paths), files.refused, hasFiles});
+    PostMessageA(m_hwnd, kDroppedMessage, 0, 0);
+    return m_dropEffect;
+}
+
+void FrmMain::OnDropped() {
+    // A question of one drop runs a message loop, where the next drop may arrive.
+    std::vector<PendingDrop> drops;
+    drops.swap(m_pendingDrops);
+    for (PendingDrop& drop : drops) {
+        m_app.dock.DragSlot = drop.slot;
+        Drops().Drop(drop.paths, drop.hasFiles, drop.refused);
+    }
+}
+
 void FrmMain::TraceLine(const char* text) {
     if (m_app.sys.trace && m_app.sys.trace->Enabled())
         m_app.sys.trace->Line(text);
@@ -498,6 +561,9 @@ LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noex
             return 0;
         case WM_CAPTURECHANGED:
             OnCaptureChanged();
+            return 0;
+        case kDroppedMessage:
+            OnDropped();
             return 0;
         case WM_KEYDOWN:
         case WM_KEYUP:

@@ -16,7 +16,10 @@
 #include "dock/DockActions.h"
 #include "dock/DockCanvas_win.h"
 #include "dock/DockController.h"
+#include "dock/DropTarget_win.h"
 #include "dock/ImageCache_win.h"
+#include "items/DragDrop.h"
+#include "platform/Handles_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -25,12 +28,14 @@ struct AppState;
 class FrmSubMenu;
 class FrmTray;
 
-class FrmMain final : private IDockHost {
+class FrmMain final : private IDockHost, private IDropHost, private IDropSink {
 public:
     // Timer ids of the window beyond the controller's five (DockTimer 1..5).
     enum class Timer : UINT_PTR {
         BuildImages = 6, // the pop-up pictures, built after the first frame
     };
+    // Posted by a drop: the files are added once the drag source has its answer.
+    static constexpr UINT kDroppedMessage = WM_APP + 1;
 
     static constexpr const char* kClassName = "QORDesktop.FrmMain";
     static constexpr const char* kCaption = "QOR Desktop";
@@ -41,8 +46,9 @@ public:
     ~FrmMain() { Unload(); }
 
     // Creates the (hidden) window at the work area's top-left with the size ScreenWidth x
-    // ScreenHeight, builds the canvas, makes the window layered, detaches the input method and
-    // sets CentreImage to -1.
+    // ScreenHeight, builds the canvas, makes the window layered, detaches the input method,
+    // registers the window as a drop target for files (OLE must be started) and sets CentreImage
+    // to -1.
     bool Load(HINSTANCE instance);
     // Stops the timers, releases the images and the canvas and destroys the window.
     void Unload() noexcept;
@@ -98,6 +104,8 @@ public:
     DockCanvas* Canvas() const { return m_canvas.get(); }
     ImageCache* Images() const { return m_images.get(); }
     SkinCache* Skin() const { return m_skin.get(); }
+    // The window's registered drop target (null when it could not be registered).
+    IDropTarget* DropTargetInterface() const;
     int Width() const { return m_canvas ? m_canvas->Width() : 0; }
     int Height() const { return m_canvas ? m_canvas->Height() : 0; }
 
@@ -116,6 +124,8 @@ private:
     // The displays changed: the monitor the dock is on is measured again (the one nearest to the
     // work area's centre, should it be gone) and handed to the controller.
     void OnDisplayChange();
+    // Runs the drops received since the last time (the drag source has had its answer).
+    void OnDropped();
     void StartTimer(Timer timer, UINT ms);
     void StopTimer(Timer timer);
     void TraceLine(const char* text);
@@ -145,6 +155,12 @@ private:
     // Hands a frame of the canvas to the window (the canvas's presenter).
     void PresentFrame(const CanvasFrame& frame);
 
+    // IDropSink (IDropHost is served by the IDockHost members of the same names)
+    uint32_t DragOver(POINTL screen, bool hasFiles, uint32_t allowed) override;
+    void DragLeave() override;
+    uint32_t Drop(POINTL screen, std::vector<CodePageChars> names, bool hasFiles, uint32_t allowed) override;
+    DropTarget Drops() { return DropTarget(m_app, *this, m_actions); }
+
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
@@ -162,6 +178,19 @@ private:
     IProgramActions* m_actions = nullptr;
     // Set while a button release is handled: the capture it gives back is no lost drag.
     bool m_releasing = false;
+    // Files dropped on the ring, with the position they were dropped on.
+    struct PendingDrop {
+        int slot = -1;
+        std::vector<std::string> paths;
+        std::size_t refused = 0;
+        bool hasFiles = false;
+    };
+    std::vector<PendingDrop> m_pendingDrops;
+    win::ComPtr<OleDropTarget> m_dropTarget;
+    win::DropTargetRegistration m_dropRegistration;
+    uint32_t m_dropEffect = 0;                                 // reported for the last position passed over
+    int m_dropTraced = -2;                                     // the last position and indicator traced,
+    DropIndicator m_dropTracedIndicator = DropIndicator::None; // so a drag traces each change once
     std::size_t m_builtLater = 0; // pictures built since the pending ones were listed
 };
 

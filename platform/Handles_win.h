@@ -11,6 +11,7 @@
 
 #include <gdiplus.h>
 #include <objbase.h>
+#include <ole2.h>
 #include <oleauto.h>
 
 #include <memory>
@@ -298,6 +299,63 @@ public:
 
 private:
     bool m_started = false;
+};
+
+// A window registered as an OLE drop target (RegisterDragDrop, which holds a reference of the
+// target), revoked when the owner goes, while the window still exists.
+class DropTargetRegistration {
+public:
+    DropTargetRegistration() = default;
+    DropTargetRegistration(const DropTargetRegistration&) = delete;
+    DropTargetRegistration& operator=(const DropTargetRegistration&) = delete;
+    ~DropTargetRegistration() { Revoke(); }
+    // OLE must be started on the calling thread. False when the system refused.
+    bool Register(HWND hwnd, IDropTarget* target) noexcept {
+        Revoke();
+        if (hwnd && target && SUCCEEDED(RegisterDragDrop(hwnd, target)))
+            m_hwnd = hwnd;
+        return m_hwnd != nullptr;
+    }
+    void Revoke() noexcept {
+        if (m_hwnd)
+            RevokeDragDrop(m_hwnd);
+        m_hwnd = nullptr;
+    }
+    bool Registered() const noexcept { return m_hwnd != nullptr; }
+
+private:
+    HWND m_hwnd = nullptr;
+};
+
+// Data handed over by IDataObject::GetData, released with ReleaseStgMedium.
+class StorageMedium {
+public:
+    StorageMedium() noexcept : medium{} {}
+    StorageMedium(const StorageMedium&) = delete;
+    StorageMedium& operator=(const StorageMedium&) = delete;
+    ~StorageMedium() {
+        if (medium.tymed != TYMED_NULL)
+            ReleaseStgMedium(&medium);
+    }
+    STGMEDIUM medium;
+};
+
+// Global memory locked for reading; unlocked when the owner goes.
+class GlobalLock {
+public:
+    explicit GlobalLock(HGLOBAL memory) noexcept
+        : m_memory(memory), m_data(memory ? ::GlobalLock(memory) : nullptr) {}
+    GlobalLock(const GlobalLock&) = delete;
+    GlobalLock& operator=(const GlobalLock&) = delete;
+    ~GlobalLock() {
+        if (m_data)
+            GlobalUnlock(m_memory);
+    }
+    void* data() const noexcept { return m_data; }
+
+private:
+    HGLOBAL m_memory;
+    void* m_data;
 };
 
 // Memory from the COM task allocator handed over by the shell (item ID lists and the like).

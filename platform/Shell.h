@@ -130,6 +130,9 @@ public:
     virtual bool EmptyRecycleBin(unsigned flags) = 0;
     // SHUpdateRecycleBinIcon: the shell redraws its recycle-bin icons.
     virtual void UpdateRecycleBinIcon() = 0;
+    // SHFileOperationA deleting one file or folder (function 3, `path` the only source) with the
+    // given flags (0x40 allows undo: the recycle bin); the shell's result, 0 on success.
+    virtual int DeleteToRecycleBin(const std::string& path, unsigned flags) = 0;
     // The shell's "Run" dialog (shell32 export 61) with no owner, icon, folder, title, prompt or
     // flags. Returns when the dialog closes.
     virtual void RunFileDialog() = 0;

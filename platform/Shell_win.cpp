@@ -238,6 +238,19 @@ void WinShell::UpdateRecycleBinIcon() {
     SHUpdateRecycleBinIcon();
 }
 
+int WinShell::DeleteToRecycleBin(const std::string& path, unsigned flags) {
+    if (path.empty())
+        return -1;
+    // The source is a list of names, each ending in a NUL, the list in a second NUL.
+    std::string source = path;
+    source.append(2, '\0');
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = source.c_str();
+    op.fFlags = static_cast<FILEOP_FLAGS>(flags);
+    return SHFileOperationA(&op);
+}
+
 void WinShell::RunFileDialog() {
     // The "Run" dialog has no name in shell32's export table, only the ordinal 61. With every
     // argument zero the ANSI and wide forms of its text arguments are alike.

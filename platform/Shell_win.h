@@ -19,6 +19,7 @@ public:
     intptr_t Execute(const ShellExecuteCall& call) override;
     bool EmptyRecycleBin(unsigned flags) override;
     void UpdateRecycleBinIcon() override;
+    int DeleteToRecycleBin(const std::string& path, unsigned flags) override;
     void RunFileDialog() override;
     bool ShowDesktopIconView(bool visible) override;
     bool ShowTaskbar(bool visible) override;

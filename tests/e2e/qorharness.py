@@ -110,6 +110,13 @@ class Image:
         self.path = path
         return self
 
+    def crop(self, rect: Rect, path: Path) -> "Image":
+        """The part of the picture inside `rect`, saved as a PNG at `path`."""
+        stride = self.width * 3
+        rows = b"".join(self.rgb[(y * stride) + rect.x * 3:(y * stride) + rect.right * 3]
+                        for y in range(rect.y, rect.bottom))
+        return Image(rect.w, rect.h, rows).save(path)
+
     def pixel(self, x: int, y: int):
         if not (0 <= x < self.width and 0 <= y < self.height):
             raise IndexError(f"pixel ({x}, {y}) outside {self.width}x{self.height}")

@@ -74,6 +74,13 @@ public:
         return true;
     }
     void UpdateRecycleBinIcon() override { ++iconUpdates; }
+    // Files handed to the recycle bin, with the flags; each answered with deleteResult.
+    std::vector<std::pair<std::string, unsigned>> recycled;
+    int deleteResult = 0;
+    int DeleteToRecycleBin(const std::string& path, unsigned flags) override {
+        recycled.emplace_back(path, flags);
+        return deleteResult;
+    }
     void RunFileDialog() override { ++runDialogs; }
 
     // The desktop's icon view (absent: no desktop shell) and the taskbar.

@@ -154,5 +154,60 @@ TEST(FrmInputWin, ShowsThePromptSelectsTheTextAndHandsBackTheAnswer) {
     }
 }
 
+// A visible message box of this thread (a dialog box without the input window's text box).
+HWND FindMessageBox() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM out) -> BOOL {
+            char cls[16] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770" && !GetDlgItem(hwnd, IDC_INPUT_TEXT))
+                *reinterpret_cast<HWND*>(out) = hwnd;
+            return !*reinterpret_cast<HWND*>(out);
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The answer becomes a title: a character the system's code page lacks is refused with a message
+// and the window stays open (no "?" or look-alike is handed back); a text longer than the title's
+// field is cut.
+TEST(FrmInputWin, RefusesCharactersTheCodePageLacksAndKeepsToTheFieldWidth) {
+    ASSERT_EQ(GetACP(), 1252u) << "the characters below are chosen for the Western code page";
+    int step = 0;
+    std::string message;
+    g_ticks = 0;
+    g_user = [&] {
+        const HWND dialog = FindInputWindow();
+        const HWND box = FindMessageBox();
+        if (g_ticks > 300) { // 15 s: close whatever is open rather than hang the run
+            PostMessageA(box ? box : dialog, WM_COMMAND, IDCANCEL, 0);
+        } else if (step == 0 && dialog) {
+            SetWindowTextW(GetDlgItem(dialog, IDC_INPUT_TEXT), L"Caf\u00e9 \u0101"); // "é" is in it, "ā" not
+            PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            step = 1;
+        } else if (step == 1 && box) {
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                message += TextOf(c) + "|";
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            step = 2;
+        } else if (step == 2 && !box && dialog) {
+            SetWindowTextW(GetDlgItem(dialog, IDC_INPUT_TEXT),
+                           (L"Caf\u00e9" + std::wstring(200, L'x')).c_str());
+            PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            step = 3;
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &Tick);
+    const std::string result = FrmInput::InputText(GetModuleHandleA(nullptr), nullptr,
+                                                   "Please enter the new group name.", "", "New Group");
+    KillTimer(nullptr, timer);
+    g_user = nullptr;
+    EXPECT_EQ(step, 3) << "the window did not stay open after the refused text";
+    EXPECT_NE(message.find("contains characters that cannot be stored"), std::string::npos) << message;
+    EXPECT_EQ(result, "Caf\xe9" + std::string(124, 'x'));
+}
+
 } // namespace
 } // namespace qor

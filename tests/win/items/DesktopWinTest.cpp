@@ -8,6 +8,7 @@
 #include "items/Desktop.h"
 #include "platform/Handles_win.h"
 #include "platform/Shell_win.h"
+#include "win/platform/WinTestFolder.h"
 
 namespace qor {
 namespace {
@@ -124,6 +125,21 @@ TEST_F(FakeShellWindows, TaskbarIsRestoredOnlyAfterTheProgramHidIt) {
     ShowWindow(taskbar.get(), SW_HIDE);
     SetTaskbarVisible(t.app, false);
     EXPECT_FALSE(IsWindowVisible(taskbar.get()));
+}
+
+// A file dropped on the recycle-bin position goes to the recycle bin, without a question from the
+// shell (the program asked its own), and can be brought back from there.
+TEST(RecycleBinWin, DeleteToRecycleBinMovesTheFileThere) {
+    test::WinTestFolder folder;
+    const std::string file = folder / "dropped.txt";
+    ASSERT_TRUE(win::Handle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+    WinShell shell;
+    EXPECT_EQ(shell.DeleteToRecycleBin(file, 0x50), 0);
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(shell.DeleteToRecycleBin(folder / "missing.txt", 0x50), 0);
+    const auto bin = shell.QueryRecycleBin();
+    ASSERT_TRUE(bin.has_value());
+    EXPECT_GT(bin->items, 0);
 }
 
 } // namespace

@@ -48,6 +48,9 @@ public:
     }
     bool EmptyRecycleBin(unsigned flags) override { return shell.EmptyRecycleBin(flags); }
     void UpdateRecycleBinIcon() override { shell.UpdateRecycleBinIcon(); }
+    int DeleteToRecycleBin(const std::string& path, unsigned flags) override {
+        return shell.DeleteToRecycleBin(path, flags);
+    }
     void RunFileDialog() override { ADD_FAILURE() << "the Run dialog would block the test"; }
     bool ShowDesktopIconView(bool visible) override { return shell.ShowDesktopIconView(visible); }
     bool ShowTaskbar(bool visible) override { return shell.ShowTaskbar(visible); }

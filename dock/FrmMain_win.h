@@ -17,6 +17,7 @@
 #include "dock/DockCanvas_win.h"
 #include "dock/DockController.h"
 #include "dock/ImageCache_win.h"
+#include "platform/Accessible_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -25,12 +26,15 @@ struct AppState;
 class FrmSubMenu;
 class FrmTray;
 
-class FrmMain final : private IDockHost {
+class FrmMain final : private IDockHost, private win::IAccessibleSource {
 public:
     // Timer ids of the window beyond the controller's five (DockTimer 1..5).
     enum class Timer : UINT_PTR {
         BuildImages = 6, // the pop-up pictures, built after the first frame
     };
+    // Posted to the window to run an element's default action (wParam: the element) after the
+    // accessibility client's request has returned.
+    static constexpr UINT kAccessActionMessage = WM_APP + 1;
 
     static constexpr const char* kClassName = "QORDesktop.FrmMain";
     static constexpr const char* kCaption = "QOR Desktop";
@@ -113,6 +117,7 @@ private:
     void OnMouseButton(int button, bool down, WPARAM wParam, LPARAM lParam);
     void OnKey(WPARAM key, bool down);
     void OnCaptureChanged();
+    void OnAccessAction(WPARAM element);
     void StartTimer(Timer timer, UINT ms);
     void StopTimer(Timer timer);
     void TraceLine(const char* text);
@@ -131,10 +136,17 @@ private:
     void RunCommand(int code) override;
     void OpenPopup(int slot) override;
     void ClosePopup(bool keepDockAway) override;
-    void OpenItemMenu() override;
+    void OpenItemMenu(std::optional<ScreenPoint> at) override;
     void ShowGetStarted() override;
     void SwitchDesktop() override;
     bool SaveMenu() override;
+    void Announce(AccessEvent event, int element) override;
+
+    // IAccessibleSource
+    AccessibleElement AccessWindow() override;
+    std::vector<AccessibleElement> AccessElements() override;
+    int AccessSelected() override;
+    void AccessRequestAction(int element) override;
     // Builds up to `count` pending pictures, stopping once `budgetMs` have passed (0: no limit);
     // stops the building timer when none is left.
     void BuildPendingImages(std::size_t count, double budgetMs = 0);
@@ -152,6 +164,7 @@ private:
     std::vector<int> m_pendingImages;
     std::size_t m_nextPending = 0;
     DockController m_dock{m_app, *this};
+    win::AccessibleWindow m_access;
     FrmSubMenu* m_popup = nullptr;
     FrmTray* m_tray = nullptr;
     IProgramActions* m_actions = nullptr;

@@ -8,6 +8,7 @@
 #include "dock/Paint.h"
 #include "dock/Skin.h"
 #include "fakes/FakeShell.h"
+#include "items/Catalogue.h"
 #include "unit/dock/RecordingCanvas.h"
 
 namespace qor {
@@ -45,10 +46,17 @@ public:
     void RunCommand(int code) override { actions.push_back("command " + std::to_string(code)); }
     void OpenPopup(int slot) override { actions.push_back("popup " + std::to_string(slot)); }
     void ClosePopup(bool away) override { actions.push_back(away ? "close-popup away" : "close-popup"); }
-    void OpenItemMenu() override { actions.push_back("item-menu"); }
+    void OpenItemMenu(std::optional<ScreenPoint> at) override {
+        actions.push_back(at ? "item-menu at " + std::to_string(at->x) + "," + std::to_string(at->y)
+                             : "item-menu");
+    }
     void ShowGetStarted() override { actions.push_back("get-started"); }
     void SwitchDesktop() override { actions.push_back("switch"); }
     bool SaveMenu() override { return actions.push_back("save"), true; }
+    void Announce(AccessEvent event, int element) override {
+        events.push_back(std::string(AccessEventName(event)) + " " + std::to_string(element));
+    }
+    Log events; // what assistive technology was told
 
     // Lets `ms` pass, ticking the running timers in time order. A tick that blocks (an animation
     // sleeps on the clock) delays the others, which then tick once, as Windows merges them.
@@ -430,6 +438,170 @@ TEST_F(DockControllerTest, HoverShowsAtOnceGoesWithinATickAndTheCentreCrossFades
     host.Advance(1000);
     EXPECT_EQ(app.dock.CentreImage, app.dock.SlotImage[0]);
     EXPECT_FALSE(host.Running(DockTimer::PointerLeft) || host.Running(DockTimer::Dwell));
+}
+
+TEST_F(DockControllerTest, ElementsNameEveryPositionAndTheirDefaultActionIsALeftClick) {
+    const char* titles[] = {"Ring", "Item 1", "Bin", "All", "Group", "Blank Shortcut", "My Computer"};
+    for (int i = 2; i <= 6; ++i)
+        app.store.Items[i].Title = titles[i];
+    dock.Repaint();
+    EXPECT_EQ(host.events,
+              (Log{"name-change 2", "name-change 3", "name-change 4", "name-change 5", "name-change 6"}))
+        << "the positions whose captions changed";
+    const uint32_t F = access::Focusable, P = access::HasPopup, U = access::Unavailable;
+    struct Row {
+        const char* name;
+        const char* key;
+        const char* action;
+        uint32_t states;
+    };
+    const Row rows[] = {
+        {"Ring", "~", "Minimize", F | P},   {"Item 1", "0", "Open", F},    {"Bin", "1", "Run", F | P},
+        {"All", "2", "Open", F | P},        {"Group", "3", "Open", F | P}, {"Blank Shortcut", "4", "", F | U},
+        {"My Computer", "5", "Run", F | P}, {"Item 7", "6", "Run", F},     {"Item 8", "7", "Open", F},
+    };
+    const std::vector<AccessibleElement> list = dock.Elements();
+    ASSERT_EQ(list.size(), std::size(rows));
+    for (int slot = 0; slot <= 8; ++slot) {
+        SCOPED_TRACE(slot);
+        const AccessibleElement& e = list[slot];
+        const Row& row = rows[slot];
+        EXPECT_EQ(e.Name, row.name);
+        EXPECT_EQ(e.Role, AccessRole::PushButton);
+        EXPECT_EQ(e.Shortcut, row.key);
+        EXPECT_EQ(e.DefaultAction, row.action);
+        EXPECT_EQ(e.States, row.states);
+        const DockSlot& s = app.geo.Slots[slot]; // the rest square, on the screen
+        EXPECT_EQ(e.Bounds, (Rect{100 + s.IconLeft, 50 + s.IconTop, 100 + s.IconLeft + s.IconSide,
+                                  50 + s.IconTop + s.IconSide}));
+        EXPECT_EQ(ElementAt(list, e.Bounds.left + 5, e.Bounds.bottom - 1), slot);
+    }
+    EXPECT_EQ(dock.Window().Role, AccessRole::List);
+
+    // The default action does what a left click on the position does.
+    for (int slot = 0; slot <= 8; ++slot) {
+        SCOPED_TRACE(slot);
+        SetUp();
+        Click(slot);
+        const Log clicked = host.actions;
+        const int state = app.dock.State;
+        SetUp();
+        EXPECT_EQ(dock.DoDefaultAction(slot), slot != 5);
+        EXPECT_EQ(host.actions, clicked);
+        EXPECT_EQ(app.dock.State, state);
+        EXPECT_EQ(app.dock.HoverSlot, -1) << "the pointer's hover is left as it was";
+    }
+    EXPECT_FALSE(dock.DoDefaultAction(9)) << "beyond the ring";
+
+    // Minimized only the centre is on the screen, at its waiting place; hidden nothing is.
+    app.geo.MiniIconLeft = 14, app.geo.MiniIconTop = 20;
+    dock.MinWindows(dockstate::Minimized);
+    std::vector<AccessibleElement> small = dock.Elements();
+    EXPECT_EQ(small[0].Bounds, (Rect{114, 70, 114 + app.run.MaxIconSize, 70 + app.run.MaxIconSize}));
+    EXPECT_EQ(small[0].DefaultAction, "Expand");
+    EXPECT_TRUE(small[1].States & access::Invisible);
+    EXPECT_EQ(small[1].DefaultAction, "");
+    dock.MinWindows(dockstate::Hidden);
+    EXPECT_TRUE(dock.Elements()[0].States & access::Invisible);
+    EXPECT_TRUE(dock.Window().States & access::Invisible);
+
+    // The default catalogue's ring: its own captions, the empty positions blank and unavailable.
+    SetUp();
+    app.store.Create();
+    BuildDefaultCatalogue(app);
+    app.run.IconCount = 24;
+    ComputeSlotTable(app.geo, app.screen, app.run);
+    dock.Repaint();
+    const std::vector<AccessibleElement> ring = dock.Elements();
+    ASSERT_EQ(ring.size(), 25u);
+    EXPECT_EQ(ring[1].Name, "My Computer");
+    EXPECT_EQ(ring[2].Name, "Recycle Bin (Empty)");
+    for (int slot = 9; slot <= 24; ++slot)
+        EXPECT_TRUE(ring[slot].Name == "Blank Shortcut" && ring[slot].DefaultAction.empty() &&
+                    (ring[slot].States & access::Unavailable))
+            << slot;
+}
+
+TEST_F(DockControllerTest, ArrowsMoveAVisibleSelectionAroundTheRingThatEnterAndTheMenuKeyActOn) {
+    const auto middle = [&](int slot) {
+        const DockSlot& s = app.geo.Slots[slot];
+        return "item-menu at " + std::to_string(100 + s.IconLeft + s.IconSide / 2) + "," +
+               std::to_string(50 + s.IconTop + s.IconSide / 2);
+    };
+    Key(key::Right); // outside keyboard mode the arrows do nothing
+    EXPECT_EQ(app.dock.SelectedSlot, -1);
+    EXPECT_EQ(host.canvas.Count(Op::Present), 0);
+    dock.AltSpace();
+    EXPECT_EQ(host.events, Log{"focus -1"}) << "keyboard mode announces the ring itself";
+    struct Step {
+        const char* what;
+        int keyCode;
+        int shiftState;
+        int selected;
+        Log actions;
+        Log events;
+    };
+    const Step steps[] = {
+        {"Right starts at position 1", key::Right, 0, 1, {}, {"focus 1"}},
+        {"Left from 1 wraps to the last", key::Left, 0, 8, {}, {"focus 8"}},
+        {"Down from the last wraps to 1", key::Down, 0, 1, {}, {"focus 1"}},
+        {"Up goes back", key::Up, 0, 8, {}, {"focus 8"}},
+        {"Enter runs the selection", key::Enter, 0, 8, {"launch 8"}, {}},
+        {"Left four times reaches the group", key::Left, 0, 7, {}, {"focus 7"}},
+        {"", key::Left, 0, 6, {}, {"focus 6"}},
+        {"", key::Left, 0, 5, {}, {"focus 5"}},
+        {"", key::Left, 0, 4, {}, {"focus 4"}},
+        {"the menu key opens its item menu at the item and the dock keeps the keyboard",
+         key::Apps,
+         0,
+         4,
+         {"item-menu at"},
+         {"focus 4"}},
+        {"F10 alone is no menu key", key::F10, 0, 4, {}, {}},
+        {"Right", key::Right, 0, 5, {}, {"focus 5"}},
+        {"Right", key::Right, 0, 6, {}, {"focus 6"}},
+        {"Shift+F10 on a special item opens its group instead", key::F10, shift::Shift, 6, {"popup 6"}, {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        host.actions.clear();
+        host.events.clear();
+        host.order.clear();
+        dock.OnKeyDown(step.keyCode, step.shiftState);
+        EXPECT_EQ(app.dock.SelectedSlot, step.selected);
+        EXPECT_EQ(HoverShown(), step.selected) << "the selection is drawn with the hover picture";
+        Log expected = step.actions;
+        if (expected == Log{"item-menu at"}) {
+            expected = {middle(step.selected)};
+            EXPECT_EQ(app.dock.CurrentItem, step.selected);
+            EXPECT_EQ(host.order, Log{"focus"});
+        }
+        EXPECT_EQ(host.actions, expected);
+        EXPECT_EQ(host.events, step.events);
+    }
+    // Resting on the selection, the centre cross-fades to its picture as under the pointer.
+    host.Advance(300);
+    EXPECT_EQ(app.dock.CentreImage, app.dock.SlotImage[6]);
+    EXPECT_TRUE(dock.Elements()[6].States & access::Focused);
+
+    // The pointer takes the selection along; leaving every icon it stays lit there.
+    host.events.clear();
+    MoveTo(At(3).first, At(3).second);
+    EXPECT_EQ(app.dock.SelectedSlot, 3);
+    EXPECT_EQ(host.events, Log{"focus 3"});
+    EXPECT_EQ(dock.Elements()[3].States & (access::Focused | access::HotTracked),
+              access::Focused | access::HotTracked);
+    host.cursor = {3, 3};
+    host.Advance(100);
+    EXPECT_EQ(app.dock.HoverSlot, -1);
+    EXPECT_EQ(HoverShown(), 3);
+    Key(key::Right);
+    EXPECT_EQ(app.dock.SelectedSlot, 4);
+    // Escape ends the keyboard mode and its selection.
+    Key(key::Escape);
+    EXPECT_EQ(app.dock.SelectedSlot, -1);
+    EXPECT_EQ(HoverShown(), -1);
+    EXPECT_FALSE(dock.Elements()[4].States & access::Focused);
 }
 
 TEST_F(DockControllerTest, ForegroundLostEndsKeyboardModeAndHidesWithAutoHide) {

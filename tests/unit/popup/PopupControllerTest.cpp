@@ -43,12 +43,17 @@ public:
     void FocusDock() override { actions.push_back("focus-dock"); }
     void Launch(int item) override { actions.push_back("launch " + std::to_string(item)); }
     void RunCommand(int code) override { actions.push_back("command " + std::to_string(code)); }
-    void OpenItemMenu() override {
-        actions.push_back("item-menu");
+    void OpenItemMenu(std::optional<ScreenPoint> at) override {
+        actions.push_back(at ? "item-menu at " + std::to_string(at->x) + "," + std::to_string(at->y)
+                             : "item-menu");
         if (onItemMenu)
             onItemMenu();
     }
     bool SaveMenu() override { return actions.push_back("save"), true; }
+    void Announce(AccessEvent event, int element) override {
+        events.push_back(std::string(AccessEventName(event)) + " " + std::to_string(element));
+    }
+    Log events; // what assistive technology was told
 };
 
 // All Programs (position 3, at 6 o'clock of 8 on a 1366 x 728 work area at (100, 50)) holds
@@ -207,6 +212,95 @@ TEST_F(PopupControllerTest, ClicksKeysAndTheWheelRunAndScrollAsTheUserExpects) {
     EXPECT_EQ(host.actions, Log{});
     popup.OnMouseUp(mouse::Left, x, y);
     EXPECT_EQ(host.actions.back(), "command 71");
+}
+
+TEST_F(PopupControllerTest, ElementsFollowTheScrollAndThePanelAnnouncesWhatChanged) {
+    EXPECT_TRUE(popup.Elements().empty()) << "closed: nothing to read";
+    EXPECT_TRUE(popup.Window().States & access::Invisible);
+    app.dock.SlotCaption[3] = "All Programs Group";
+    Open(40);
+    EXPECT_EQ(host.events, (Log{"popup-start -1", "focus -1"}));
+    EXPECT_EQ(popup.Window().Name, "All Programs Group");
+    EXPECT_EQ(popup.Window().Role, AccessRole::MenuPopup);
+    const uint32_t F = access::Focusable, U = access::Unavailable;
+    struct Shown {
+        int element;
+        const char* name;
+        AccessRole role;
+        const char* key;
+        const char* action;
+        uint32_t states;
+    };
+    // Scroll layout, 18 rows: PgUp, the rows, PgDn.
+    const Shown atTop[] = {
+        {0, "PgUp", AccessRole::PushButton, "Page Up", "", F | U},
+        {1, "Member 1", AccessRole::MenuItem, "0", "Open", F},
+        {2, "Member 2", AccessRole::MenuItem, "1", "Run", F}, // a built-in command
+        {11, "Member 11", AccessRole::MenuItem, "A", "Open", F},
+        {18, "Member 18", AccessRole::MenuItem, "H", "Open", F},
+        {19, "PgDn", AccessRole::PushButton, "Page Down", "Press", F},
+    };
+    // Two pages down (the last page starts at entry 23): entry 37 and later have no letter.
+    const Shown atEnd[] = {
+        {0, "PgUp", AccessRole::PushButton, "Page Up", "Press", F},
+        {1, "Member 23", AccessRole::MenuItem, "M", "Open", F},
+        {15, "Member 37", AccessRole::MenuItem, "", "Open", F},
+        {19, "PgDn", AccessRole::PushButton, "Page Down", "", F | U},
+    };
+    for (const auto& [rows, pages] : {std::pair{std::vector<Shown>(std::begin(atTop), std::end(atTop)), 0},
+                                      std::pair{std::vector<Shown>(std::begin(atEnd), std::end(atEnd)), 2}}) {
+        SCOPED_TRACE(pages);
+        host.events.clear();
+        for (int p = 0; p < pages; ++p)
+            EXPECT_TRUE(popup.DoDefaultAction(19)) << "PgDn's default action pages";
+        EXPECT_EQ(host.events.size(), pages == 0 ? 0u : 2u * 18u) << "every row names another entry";
+        const std::vector<AccessibleElement> list = popup.Elements();
+        ASSERT_EQ(list.size(), 20u);
+        for (const Shown& row : rows) {
+            SCOPED_TRACE(row.element);
+            const AccessibleElement& e = list[row.element];
+            EXPECT_EQ(e.Name, row.name);
+            EXPECT_EQ(e.Role, row.role);
+            EXPECT_EQ(e.Shortcut, row.key);
+            EXPECT_EQ(e.DefaultAction, row.action);
+            EXPECT_EQ(e.States, row.states);
+            const Rect& r = popup.Panel().RowRects[row.element]; // the row's place, on the screen
+            EXPECT_EQ(e.Bounds, (Rect{100 + r.left, 50 + r.top, 100 + r.right, 50 + r.bottom}));
+        }
+    }
+    EXPECT_FALSE(popup.DoDefaultAction(19)) << "PgDn at the end has nothing to do";
+
+    // The arrow keys light a row (focused, not hot: the pointer is elsewhere); the menu key opens
+    // its item menu at the row and the panel keeps the keyboard.
+    host.events.clear();
+    popup.OnKeyDown(key::Down);
+    EXPECT_EQ(host.events, Log{"focus 1"});
+    EXPECT_EQ(popup.Elements()[1].States, F | access::Focused);
+    host.events.clear();
+    popup.OnKeyDown(key::Apps);
+    const Rect& r = popup.Panel().RowRects[1];
+    EXPECT_EQ(host.actions, (Log{"item-menu at " + std::to_string(100 + (r.left + r.right) / 2) + "," +
+                                     std::to_string(50 + (r.top + r.bottom) / 2),
+                                 "show"}));
+    EXPECT_EQ(app.dock.CurrentItem, 128 + 23);
+    EXPECT_EQ(host.events, Log{"focus 1"});
+    // A row's default action runs its entry, as a click does; the panel closes.
+    host.actions.clear();
+    host.events.clear();
+    EXPECT_TRUE(popup.DoDefaultAction(2));
+    EXPECT_EQ(host.actions, (Log{"hide", "focus-dock", "launch 152"}));
+    EXPECT_EQ(host.events, Log{"popup-end -1"});
+
+    // The normal layout lists its rows only, and the pointer lights them hot.
+    SetUp();
+    Open(5);
+    EXPECT_EQ(popup.Elements().size(), 5u);
+    EXPECT_EQ(popup.Elements()[0].Name, "Member 1");
+    host.events.clear();
+    const auto [x, y] = Row(3);
+    popup.OnMouseMove(0, x, y);
+    EXPECT_EQ(host.events, Log{"focus 2"});
+    EXPECT_EQ(popup.Elements()[2].States, F | access::Focused | access::HotTracked);
 }
 
 TEST_F(PopupControllerTest, AMemberDraggedOutIsRemovedThePanelShrinksAndTheFileIsSaved) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -115,6 +117,56 @@ TEST_F(FrmSubMenuWin, OneWheelMessageWithSeveralNotchesScrollsAsManyEntries) {
     Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA / 2)), 0);
     Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA / 2)), 0);
     EXPECT_EQ(popup.Controller().Panel().TopIndex, 3) << "two half notches make one";
+}
+
+TEST_F(FrmSubMenuWin, ThePanelIsReadAsAMenuOfItsRowsAndButtonsThatPageWhenPressed) {
+    win::OleSession ole;
+    ASSERT_TRUE(ole.Start());
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(popup.Hwnd(), static_cast<DWORD>(OBJID_CLIENT), win::kIidAccessible,
+                                         reinterpret_cast<void**>(&acc)),
+              S_OK);
+    const auto child = [](LONG id) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = id;
+        return v;
+    };
+    const auto name = [&](LONG id) {
+        BSTR text = nullptr;
+        acc->get_accName(child(id), &text);
+        std::wstring out = text ? text : L"";
+        SysFreeString(text);
+        return out;
+    };
+    const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), LONG id) {
+        VARIANT v;
+        VariantInit(&v);
+        (acc->*get)(child(id), &v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    };
+    LONG count = 0;
+    acc->get_accChildCount(&count);
+    EXPECT_EQ(count, 6) << "PgUp, four rows, PgDn";
+    EXPECT_EQ(number(&IAccessible::get_accRole, CHILDID_SELF), ROLE_SYSTEM_MENUPOPUP);
+    EXPECT_EQ(name(1), L"PgUp");
+    EXPECT_TRUE(number(&IAccessible::get_accState, 1) & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(name(2), L"Member 1");
+    EXPECT_EQ(number(&IAccessible::get_accRole, 2), ROLE_SYSTEM_MENUITEM);
+    EXPECT_EQ(acc->accDoDefaultAction(child(1)), DISP_E_MEMBERNOTFOUND) << "PgUp cannot page yet";
+    EXPECT_EQ(acc->accDoDefaultAction(child(6)), S_OK);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(popup.Controller().Panel().TopIndex, 4);
+    EXPECT_EQ(name(2), L"Member 5");
+    // Closed, the panel lists nothing and is not on the screen.
+    Send(WM_KEYDOWN, VK_ESCAPE, 0);
+    acc->get_accChildCount(&count);
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(number(&IAccessible::get_accState, CHILDID_SELF) & STATE_SYSTEM_INVISIBLE);
+    acc->Release();
 }
 
 TEST_F(FrmSubMenuWin, AMemberDraggedOutHeldByTheCaptureIsRemovedAndTheFileWritten) {

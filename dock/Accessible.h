@@ -29,7 +29,7 @@ constexpr uint32_t Focusable = 2;
 constexpr uint32_t Focused = 4;    // the keyboard selection
 constexpr uint32_t HotTracked = 8; // under the pointer
 constexpr uint32_t Invisible = 16; // not on the screen (the ring while minimized or hidden)
-constexpr uint32_t HasPopup = 32;  // its click opens a group's pop-up
+constexpr uint32_t HasPopup = 32;  // Enter on it opens a group's pop-up
 } // namespace access
 
 struct AccessibleElement {

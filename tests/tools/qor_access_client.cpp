@@ -1,25 +1,15 @@
-// qor_access_client.exe: reads a window's accessible object from another process, the way a
-// screen reader does, and prints what it finds on standard output.
+// qor_access_client.exe <window class> [<shortcut>]: reads the top-level window's client
+// object from another process, as a screen reader does (AccessibleObjectFromWindow, then
+// AccessibleChildren), and prints on standard output, in UTF-8, one line for the window and one
+// per child (MSAA role and state numbers; hit = the child accHitTest finds at the middle of the
+// location; the name last, since it may hold blanks):
 //
-//   qor_access_client.exe <window class> [<shortcut>]
+//   window role=<role> state=<hex> children=<n> focus=<child id|none> name=<name>
+//   child <id> role=<role> state=<hex> location=<l>,<t>,<w>,<h> hit=<id> shortcut=<key> action=<action>
+//   name=<name>
 //
-// It finds the top-level window of the class (waiting up to ten seconds for it), gets the client
-// area's object with AccessibleObjectFromWindow, walks its children with AccessibleChildren and
-// prints one line for the window and one per child:
-//
-//   window role=<role> state=<hex> children=<n> focus=<child id or "none"> name=<name>
-//   child <id> role=<role> state=<hex> location=<left>,<top>,<width>,<height> hit=<id>
-//         shortcut=<key> action=<default action> name=<name>
-//
-// (one line each; the name comes last since it may hold blanks). Roles and states are MSAA's
-// numbers (ROLE_SYSTEM_*, STATE_SYSTEM_*); hit is the child accHitTest finds at the middle of
-// the location. With a shortcut, the default action of the first child whose keyboard shortcut it
-// is runs afterwards, and one more line says how that went:
-//
-//   action <id> hr=<hex>
-//
-// Exit code 0 when the object was read (and the action was accepted), 1 otherwise. Text is
-// printed as UTF-8.
+// With a shortcut it then runs the default action of the first child with that shortcut key and
+// prints "action <id> hr=<hex>". Exit code 0 when all of it worked.
 #include <windows.h>
 
 #include <oleacc.h>

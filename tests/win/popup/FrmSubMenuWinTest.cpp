@@ -126,46 +126,35 @@ TEST_F(FrmSubMenuWin, ThePanelIsReadAsAMenuOfItsRowsAndButtonsThatPageWhenPresse
     ASSERT_EQ(AccessibleObjectFromWindow(popup.Hwnd(), static_cast<DWORD>(OBJID_CLIENT), win::kIidAccessible,
                                          reinterpret_cast<void**>(&acc)),
               S_OK);
-    const auto child = [](LONG id) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_I4;
-        v.lVal = id;
-        return v;
-    };
-    const auto name = [&](LONG id) {
+    VARIANT id, out;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    const auto name = [&](LONG child) {
         BSTR text = nullptr;
-        acc->get_accName(child(id), &text);
-        std::wstring out = text ? text : L"";
+        id.lVal = child;
+        acc->get_accName(id, &text);
+        const std::wstring copy = text ? text : L"";
         SysFreeString(text);
-        return out;
-    };
-    const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), LONG id) {
-        VARIANT v;
-        VariantInit(&v);
-        (acc->*get)(child(id), &v);
-        return v.vt == VT_I4 ? v.lVal : -1;
+        return copy;
     };
     LONG count = 0;
     acc->get_accChildCount(&count);
     EXPECT_EQ(count, 6) << "PgUp, four rows, PgDn";
-    EXPECT_EQ(number(&IAccessible::get_accRole, CHILDID_SELF), ROLE_SYSTEM_MENUPOPUP);
-    EXPECT_EQ(name(1), L"PgUp");
-    EXPECT_TRUE(number(&IAccessible::get_accState, 1) & STATE_SYSTEM_UNAVAILABLE);
-    EXPECT_EQ(name(2), L"Member 1");
-    EXPECT_EQ(number(&IAccessible::get_accRole, 2), ROLE_SYSTEM_MENUITEM);
-    EXPECT_EQ(acc->accDoDefaultAction(child(1)), DISP_E_MEMBERNOTFOUND) << "PgUp cannot page yet";
-    EXPECT_EQ(acc->accDoDefaultAction(child(6)), S_OK);
+    id.lVal = CHILDID_SELF;
+    acc->get_accRole(id, &out);
+    EXPECT_EQ(out.lVal, ROLE_SYSTEM_MENUPOPUP);
+    EXPECT_EQ(name(1) + L"|" + name(2), L"PgUp|Member 1");
+    id.lVal = 1;
+    EXPECT_EQ(acc->accDoDefaultAction(id), DISP_E_MEMBERNOTFOUND) << "PgUp cannot page yet";
+    id.lVal = 6;
+    EXPECT_EQ(acc->accDoDefaultAction(id), S_OK);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
-    EXPECT_EQ(popup.Controller().Panel().TopIndex, 4);
-    EXPECT_EQ(name(2), L"Member 5");
-    // Closed, the panel lists nothing and is not on the screen.
-    Send(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(name(2), L"Member 5") << "PgDn paged";
+    Send(WM_KEYDOWN, VK_ESCAPE, 0); // closed, the panel lists nothing
     acc->get_accChildCount(&count);
     EXPECT_EQ(count, 0);
-    EXPECT_TRUE(number(&IAccessible::get_accState, CHILDID_SELF) & STATE_SYSTEM_INVISIBLE);
     acc->Release();
 }
 

@@ -1,5 +1,5 @@
 # Windows build (MinGW-w64): the program, its resources and the integration tests run under Wine.
-set(QOR_WIN_LIBS gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 version msi imm32
+set(QOR_WIN_LIBS gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 oleacc uuid advapi32 version msi imm32
     user32 gdi32 kernel32)
 
 # Static runtime: the program runs on a bare Windows without MinGW DLLs beside it.
@@ -122,10 +122,15 @@ target_link_options(qor_drag PRIVATE ${QOR_STATIC_LINK} -municode)
 # Drives another program's dialogs through their controls (the journeys' hands on the dialogs).
 add_executable(qor_dialog ${CMAKE_SOURCE_DIR}/tests/tools/qor_dialog.cpp)
 target_link_options(qor_dialog PRIVATE ${QOR_STATIC_LINK} -municode)
+# Reads a window's accessible object from another process, as a screen reader does, and can run
+# an element's default action (tests/tools/qor_access_client.cpp says how).
+add_executable(qor_access_client ${CMAKE_SOURCE_DIR}/tests/tools/qor_access_client.cpp)
+target_link_libraries(qor_access_client PRIVATE oleacc ole32 oleaut32)
+target_link_options(qor_access_client PRIVATE ${QOR_STATIC_LINK})
 set(QOR_DIALOGS_RC ${CMAKE_SOURCE_DIR}/resources/Dialogs.rc)
 set_property(SOURCE ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc APPEND PROPERTY OBJECT_DEPENDS
     ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h)
 if(TARGET qor_win_tests)
-    add_dependencies(qor_win_tests qor_marker)
+    add_dependencies(qor_win_tests qor_marker qor_access_client)
     target_sources(qor_win_tests PRIVATE ${QOR_DIALOGS_RC})
 endif()

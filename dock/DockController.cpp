@@ -1,5 +1,6 @@
 #include "dock/DockController.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -132,9 +133,13 @@ void DockController::PointerLeftTick() {
     const Rect& work = m_app.screen.WorkArea;
     if (HitTest(p.x - work.left, p.y - work.top) != -1)
         return;
-    PaintResting();
     d.LastHoverSlot = -1;
     d.HoverSlot = -1;
+    // In keyboard mode the selection stays lit where the pointer left it.
+    if (LitSlot(m_app) >= 0)
+        PaintHover(false);
+    else
+        PaintResting();
     StopTimer(DockTimer::PointerLeft);
     // The pointer may have left without a move the dock saw: the centre goes back to its own
     // picture once the dwell timer sees the pointer still.
@@ -165,7 +170,7 @@ void DockController::RecycleBinTick() {
     if (item.IconRef == wanted)
         return;
     item = store.Items[wanted];
-    IniIconParam(m_app);
+    RefreshSlots();
     PaintRepaint();
     Trace("dock recycle-bin item=%d", wanted);
 }
@@ -206,7 +211,7 @@ void DockController::DwellTick() {
         return;
     m_dwell = {};
     if (ICanvas* canvas = m_host.PaintCanvas())
-        EffectAction(m_app, *canvas, m_app.dock.HoverSlot);
+        EffectAction(m_app, *canvas, LitSlot(m_app));
     StopTimer(DockTimer::Dwell);
 }
 
@@ -280,9 +285,14 @@ void DockController::OnMouseMove(int buttons, int shiftState, int x, int y) {
     d.HoverSlot = HitTest(x, y);
     if (d.HoverSlot != -1 && d.HoverSlot != d.LastHoverSlot) {
         d.LastHoverSlot = d.HoverSlot;
+        // In keyboard mode the pointer takes the selection along, as in a menu.
+        if (d.KeyboardMode)
+            d.SelectedSlot = d.HoverSlot;
         StartTimer(DockTimer::PointerLeft);
         if (!d.Dragging && d.State != dockstate::Minimized)
             PaintHover(false);
+        if (d.State == dockstate::Expanded)
+            m_host.Announce(AccessEvent::Focus, d.HoverSlot);
     }
     (void)shiftState;
 }
@@ -318,7 +328,7 @@ void DockController::OnMouseUp(int button, int shiftState, int x, int y) {
         if (h >= 0 && m_app.store.IsItem(h)) {
             if (ClickKind(h) < kFirstSpecialKind) { // shortcuts, blanks, groups, All Programs
                 d.CurrentItem = h;
-                m_host.OpenItemMenu();
+                m_host.OpenItemMenu(std::nullopt);
             } else {
                 IconClick(1);
             }
@@ -340,7 +350,7 @@ void DockController::DropToDelete(int x, int y) {
     if (removed == 1) {
         if (ICanvas* canvas = m_host.PaintCanvas())
             DockDelEffect(m_app, *canvas, x, y, [this] { m_host.PumpMessages(); });
-        IniIconParam(m_app);
+        RefreshSlots();
     }
     d.DragSlot = -1;
     PaintResting();
@@ -419,12 +429,13 @@ void DockController::OnKeyDown(int keyCode, int shiftState) {
     DockRuntime& d = m_app.dock;
     if (d.PopupOpen)
         m_host.ClosePopup(false);
-    const int hover = d.HoverSlot;
 
     if (keyCode == key::Escape) {
+        const int hover = d.HoverSlot;
         EscCancel();
         if (m_app.cfg.AutoHide == 1)
             MinWindows(dockstate::Hidden);
+        d.HoverSlot = hover;
     } else if (keyCode == key::Space && shiftState == shift::Alt) {
         AltSpace();
     } else if (d.KeyboardMode) {
@@ -435,14 +446,70 @@ void DockController::OnKeyDown(int keyCode, int shiftState) {
             slot = keyCode - 54;
         else if (keyCode == key::Tilde)
             slot = kCentreItem;
+        else if (keyCode == key::Enter)
+            slot = d.SelectedSlot;
+        if (keyCode == key::Right || keyCode == key::Down || keyCode == key::Left || keyCode == key::Up)
+            MoveSelection(keyCode == key::Right || keyCode == key::Down);
+        else if (keyCode == key::Apps || (keyCode == key::F10 && shiftState == shift::Shift))
+            ContextMenuFor(d.SelectedSlot);
         // A letter beyond the ring's positions is not drawn anywhere: it runs nothing.
-        if (slot >= 0 && slot <= m_app.run.IconCount) {
-            d.HoverSlot = slot;
-            Trace("dock key slot=%d", slot);
-            IconClick(2);
-        }
+        else if (slot >= 0 && slot <= m_app.run.IconCount)
+            KeyClick(slot);
     }
+}
+
+void DockController::KeyClick(int slot) {
+    DockRuntime& d = m_app.dock;
+    const int hover = d.HoverSlot;
+    d.HoverSlot = slot;
+    Trace("dock key slot=%d", slot);
+    IconClick(2);
     d.HoverSlot = hover;
+}
+
+void DockController::MoveSelection(bool forward) {
+    DockRuntime& d = m_app.dock;
+    const int count = std::clamp(m_app.run.IconCount, 0, kSlotBound);
+    if (count < 1 || d.State != dockstate::Expanded)
+        return;
+    int slot = d.SelectedSlot;
+    if (slot < 1 || slot > count) // none yet, or the centre: onto the ring at its start or end
+        slot = forward ? 1 : count;
+    else
+        slot = forward ? slot % count + 1 : (slot + count - 2) % count + 1;
+    d.SelectedSlot = slot;
+    // The selection is lit instead of the icon under the pointer until the pointer moves on.
+    d.HoverSlot = -1;
+    d.LastHoverSlot = -1;
+    Trace("dock select slot=%d", slot);
+    PaintHover(false);
+    StartTimer(DockTimer::Dwell); // the centre cross-fades to it as it does under a resting pointer
+    m_host.Announce(AccessEvent::Focus, slot);
+}
+
+// A right click's work for the keyboard: the item menu for shortcuts, blanks and groups, shown at
+// the item; the special items' pop-ups. The dock keeps the keyboard afterwards.
+void DockController::ContextMenuFor(int slot) {
+    DockRuntime& d = m_app.dock;
+    if (slot < 0 || slot > std::clamp(m_app.run.IconCount, 0, kSlotBound) || !m_app.store.IsItem(slot))
+        return;
+    d.ClickedSlot = slot;
+    Trace("dock context-menu slot=%d", slot);
+    if (ClickKind(slot) >= kFirstSpecialKind) {
+        const int hover = d.HoverSlot;
+        d.HoverSlot = slot;
+        IconClick(1);
+        d.HoverSlot = hover;
+        return;
+    }
+    d.CurrentItem = slot;
+    const Rect r = ElementBounds(slot);
+    m_host.OpenItemMenu(ScreenPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    // The menu's window held the foreground; a dock still in keyboard mode takes it back.
+    if (d.KeyboardMode && d.State == dockstate::Expanded && !d.PopupOpen) {
+        m_host.Focus();
+        AnnounceFocus();
+    }
 }
 
 void DockController::OnKeyUp(int keyCode, int shiftState) {
@@ -463,6 +530,7 @@ void DockController::EscCancel() {
     m_host.ToBottom(false);
     if (d.KeyboardMode) {
         d.KeyboardMode = false;
+        EndSelection();
         Trace("dock keyboard=%d", 0);
         if (d.State == dockstate::Expanded)
             PaintRepaint();
@@ -472,9 +540,12 @@ void DockController::EscCancel() {
 
 void DockController::AltSpace() {
     DockRuntime& d = m_app.dock;
-    if (!d.KeyboardMode) {
+    const bool starts = !d.KeyboardMode;
+    if (starts) {
         FollowPointer();
         d.KeyboardMode = true;
+        // The selection starts on the icon under the pointer, if any.
+        d.SelectedSlot = d.State == dockstate::Expanded ? d.HoverSlot : -1;
         Trace("dock keyboard=%d", 1);
         StartTimer(DockTimer::Foreground);
         if (d.State != dockstate::Expanded)
@@ -484,6 +555,8 @@ void DockController::AltSpace() {
     }
     m_host.Focus();
     m_host.ToTopmost();
+    if (starts)
+        AnnounceFocus();
 }
 
 void DockController::ToggleKeyboardDock() {
@@ -522,8 +595,10 @@ void DockController::MinWindows(int state) {
     if (state == d.State || state < dockstate::Expanded || state > dockstate::Hidden)
         return;
     d.State = state;
-    if (state != dockstate::Expanded)
+    if (state != dockstate::Expanded) {
         d.KeyboardMode = false;
+        EndSelection();
+    }
     Trace("dock state=%d", state);
     ICanvas* canvas = m_host.PaintCanvas();
 
@@ -567,7 +642,7 @@ void DockController::DockFocus(bool getFocus) {
 }
 
 void DockController::Repaint() {
-    IniIconParam(m_app);
+    RefreshSlots();
     PaintRepaint();
     StartTimer(DockTimer::RecycleBin); // the item on the bin's position may have changed
 }
@@ -625,6 +700,127 @@ void DockController::OnDisplayChange(const ScreenInfo& screen) {
         PaintResting(); // keyboard mode keeps its backdrop and letters
         break;
     }
+}
+
+void DockController::EndSelection() {
+    m_app.dock.SelectedSlot = -1;
+}
+
+void DockController::RefreshSlots() {
+    const auto before = m_app.dock.SlotCaption;
+    IniIconParam(m_app);
+    const int count = std::clamp(m_app.run.IconCount, 0, kSlotBound);
+    for (int slot = 0; slot <= count; ++slot)
+        if (m_app.dock.SlotCaption[slot] != before[slot])
+            m_host.Announce(AccessEvent::NameChange, slot);
+}
+
+// ---- what assistive technology sees ------------------------------------------------------------
+
+Rect DockController::ElementBounds(int slot) const {
+    const Rect& work = m_app.screen.WorkArea;
+    int left = 0, top = 0, side = 0;
+    if (slot == kCentreItem && m_app.dock.State == dockstate::Minimized) {
+        left = m_app.geo.MiniIconLeft;
+        top = m_app.geo.MiniIconTop;
+        side = m_app.run.MaxIconSize;
+    } else {
+        const DockSlot& s = m_app.geo.Slots[slot];
+        left = s.IconLeft;
+        top = s.IconTop;
+        side = s.IconSide;
+    }
+    return Rect{work.left + left, work.top + top, work.left + left + side, work.top + top + side};
+}
+
+std::string DockController::DefaultActionOf(int slot) const {
+    const DockRuntime& d = m_app.dock;
+    if (slot == kCentreItem) { // a click on the centre minimizes the ring, on the icon expands it
+        if (d.State == dockstate::Hidden)
+            return {};
+        return d.State == dockstate::Expanded ? "Minimize" : "Expand";
+    }
+    if (d.State != dockstate::Expanded)
+        return {}; // the ring is not on the screen
+    // IconClick's rules for a left click: commands run, shortcuts and groups open (a group
+    // without a target opens its pop-up), the program's own group opens its pop-up.
+    const int k = ClickKind(slot);
+    if (k == kind::User)
+        return "Open";
+    if (k == kind::Shortcut || k == kind::Group || k == kind::AllPrograms || k == kind::RecycleBin ||
+        k == kind::System)
+        return m_app.store.Items[slot].IsSystem != 0 ? "Run" : "Open";
+    return {};
+}
+
+std::vector<AccessibleElement> DockController::Elements() const {
+    const DockRuntime& d = m_app.dock;
+    const int count = std::clamp(m_app.run.IconCount, 0, kSlotBound);
+    std::vector<AccessibleElement> list;
+    list.reserve(static_cast<std::size_t>(count) + 1);
+    for (int slot = 0; slot <= count; ++slot) {
+        AccessibleElement e;
+        e.Name = d.SlotCaption[slot];
+        e.Role = AccessRole::PushButton;
+        e.Shortcut = std::string(1, SlotLetter(slot));
+        e.Bounds = ElementBounds(slot);
+        e.DefaultAction = DefaultActionOf(slot);
+        e.States = access::Focusable;
+        const bool shown =
+            d.State == dockstate::Expanded || (slot == kCentreItem && d.State == dockstate::Minimized);
+        if (!shown)
+            e.States |= access::Invisible;
+        const int k = ClickKind(slot);
+        if (k == kind::Free || k == kind::Blank)
+            e.States |= access::Unavailable;
+        else if (k > kLastPlainKind)
+            e.States |= access::HasPopup;
+        if (shown && d.HoverSlot == slot)
+            e.States |= access::HotTracked;
+        if (shown && d.KeyboardMode && d.SelectedSlot == slot)
+            e.States |= access::Focused;
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+AccessibleElement DockController::Window() const {
+    AccessibleElement w;
+    w.Name = "QOR Desktop";
+    w.Role = AccessRole::List;
+    w.Bounds = m_app.screen.WorkArea;
+    w.States = access::Focusable;
+    if (m_app.dock.State == dockstate::Hidden)
+        w.States |= access::Invisible;
+    return w;
+}
+
+bool DockController::DoDefaultAction(int element) {
+    const int count = std::clamp(m_app.run.IconCount, 0, kSlotBound);
+    if (element < 0 || element > count || DefaultActionOf(element).empty())
+        return false;
+    DockRuntime& d = m_app.dock;
+    Trace("dock default-action slot=%d", element);
+    d.ClickedSlot = element;
+    if (element == kCentreItem) {
+        if (d.State == dockstate::Expanded) {
+            MinWindows(dockstate::Minimized);
+            m_host.ToBottom(false);
+        } else {
+            MinWindows(dockstate::Expanded);
+        }
+        return true;
+    }
+    const int hover = d.HoverSlot;
+    d.HoverSlot = element;
+    IconClick(0);
+    d.HoverSlot = hover;
+    return true;
+}
+
+void DockController::AnnounceFocus() {
+    const DockRuntime& d = m_app.dock;
+    m_host.Announce(AccessEvent::Focus, d.KeyboardMode ? d.SelectedSlot : -1);
 }
 
 // ---- paints ------------------------------------------------------------------------------------

@@ -19,7 +19,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "dock/Accessible.h"
 #include "dock/Canvas.h"
 #include "dock/DockActions.h"
 #include "platform/System.h"
@@ -55,15 +59,22 @@ constexpr int Ctrl = 2;
 constexpr int Alt = 4;
 } // namespace shift
 
-// Virtual-key codes the dock answers.
+// Virtual-key codes the dock and the pop-up answer.
 namespace key {
+constexpr int Enter = 13;
 constexpr int Escape = 27;
 constexpr int Space = 32;
+constexpr int Left = 37;
+constexpr int Up = 38;
+constexpr int Right = 39;
+constexpr int Down = 40;
 constexpr int Digit0 = 48;
 constexpr int Digit9 = 57;
 constexpr int A = 65;
 constexpr int Z = 90;
+constexpr int Apps = 93; // the context-menu key
 constexpr int F1 = 112;
+constexpr int F10 = 121;   // with Shift: the context menu
 constexpr int Tilde = 192; // the key carrying "~" (VK_OEM_3)
 } // namespace key
 
@@ -111,8 +122,9 @@ public:
     // closed (`keepDockAway` true: the dock does not get the focus back).
     virtual void OpenPopup(int slot) = 0;
     virtual void ClosePopup(bool keepDockAway) = 0;
-    // The item context menu for CurrentItem, at the pointer.
-    virtual void OpenItemMenu() = 0;
+    // The item context menu for CurrentItem, at `at` (screen coordinates; a menu asked for from
+    // the keyboard opens at its item) or else at the pointer.
+    virtual void OpenItemMenu(std::optional<ScreenPoint> at) = 0;
     // The "Get Started" window, modeless.
     virtual void ShowGetStarted() = 0;
     // The Shift+Tab action: the dock or the plain desktop.
@@ -124,6 +136,8 @@ public:
     // picture is made again for the new scale (skin, centre, items); the ring's geometry is
     // already laid out for it.
     virtual void FollowScreen(bool rescaled) = 0;
+    // Tells assistive technology what changed: `element` indexes Elements(), -1 the window.
+    virtual void Announce(AccessEvent event, int element) = 0;
 };
 
 class DockController final : public IDockActions {
@@ -165,6 +179,16 @@ public:
     void DockFocus(bool getFocus) override;
     void Repaint() override;
 
+    // What assistive technology sees: the centre (element 0) and ring positions 1..IconCount as
+    // push buttons named by their captions, with the shortcut letter, the rest square on the
+    // screen and what a left click does; the window itself as a list.
+    std::vector<AccessibleElement> Elements() const;
+    AccessibleElement Window() const;
+    // Does what a left click on element `element` does; false when it has nothing to run.
+    bool DoDefaultAction(int element);
+    // The dock has the keyboard focus back (the pop-up closed): the selection is announced.
+    void AnnounceFocus();
+
     bool TimerRunning(DockTimer timer) const { return m_timers[Index(timer)]; }
     // Every timer stopped (the window goes); DockFocus starts them again.
     void StopAllTimers();
@@ -194,6 +218,19 @@ private:
     bool DragAllowed() const;
     void DropToDelete(int x, int y);
     void OpenPopupFor(int slot);
+    // A letter or Enter: IconClick 2 on `slot`, the hovered position kept.
+    void KeyClick(int slot);
+    // The arrow keys: the selection one position on around the ring, clockwise when `forward`.
+    void MoveSelection(bool forward);
+    // The context-menu key: what a right click on `slot` does, the menu at the item.
+    void ContextMenuFor(int slot);
+    // The keyboard selection goes with the keyboard mode.
+    void EndSelection();
+    // IniIconParam, announcing the positions whose captions changed.
+    void RefreshSlots();
+    // What a left click on `slot` does, named; empty when it does nothing.
+    std::string DefaultActionOf(int slot) const;
+    Rect ElementBounds(int slot) const;
     void PaintHover(bool isMouseDown);
     void PaintResting();
     void PaintRepaint();

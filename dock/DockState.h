@@ -18,6 +18,10 @@ constexpr int Hidden = 2;
 struct DockRuntime {
     int HoverSlot = -1;
     int LastHoverSlot = -1;
+    // The keyboard selection in keyboard mode (-1 none): the arrow keys move it around the ring,
+    // the pointer moves it to the icon it reaches, Enter runs it. Drawn lit while the pointer is
+    // on no icon.
+    int SelectedSlot = -1;
     int State = dockstate::Expanded; // DockState: 0 expanded, 1 minimized, 2 hidden
     bool KeyboardMode = false;
     bool DockHidden = false;

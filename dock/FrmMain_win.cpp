@@ -95,6 +95,7 @@ void FrmMain::Unload() noexcept {
     m_dropTarget.Reset();
     m_pendingDrops.clear();
     DeleteGraphic();
+    m_access.Disconnect();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
 }
 
@@ -473,8 +474,12 @@ void FrmMain::ClosePopup(bool keepDockAway) {
         m_popup->Actions().EscCancel(keepDockAway);
 }
 
-void FrmMain::OpenItemMenu() {
-    if (m_tray)
+void FrmMain::OpenItemMenu(std::optional<ScreenPoint> at) {
+    if (!m_tray)
+        return;
+    if (at)
+        m_tray->ShowItemMenu(POINT{at->x, at->y});
+    else
         m_tray->ShowItemMenu();
 }
 
@@ -518,6 +523,45 @@ void FrmMain::FollowScreen(bool rescaled) {
     char line[128];
     std::snprintf(line, sizeof line, "dock follow-screen canvas=%dx%d dpi=%d rescaled=%d", Width(), Height(),
                   m_canvas ? m_canvas->Dpi() : 0, rescaled ? 1 : 0);
+    TraceLine(line);
+}
+
+void FrmMain::Announce(AccessEvent event, int element) {
+    std::string name;
+    if (element < 0) {
+        name = m_dock.Window().Name;
+    } else {
+        const std::vector<AccessibleElement> list = m_dock.Elements();
+        if (element < static_cast<int>(list.size()))
+            name = list[static_cast<std::size_t>(element)].Name;
+    }
+    win::RaiseAccessEvent(m_hwnd, "FrmMain", event, element, name, m_app.sys.trace);
+}
+
+// ---- what assistive technology reads -------------------------------------------------------------
+
+AccessibleElement FrmMain::AccessWindow() {
+    return m_dock.Window();
+}
+
+std::vector<AccessibleElement> FrmMain::AccessElements() {
+    return m_dock.Elements();
+}
+
+int FrmMain::AccessSelected() {
+    return m_app.dock.KeyboardMode ? m_app.dock.SelectedSlot : -1;
+}
+
+void FrmMain::AccessRequestAction(int element) {
+    if (m_hwnd)
+        PostMessageA(m_hwnd, kAccessActionMessage, static_cast<WPARAM>(element), 0);
+}
+
+void FrmMain::OnAccessAction(WPARAM element) {
+    const bool ok = m_dock.DoDefaultAction(static_cast<int>(element));
+    char line[64];
+    std::snprintf(line, sizeof line, "access action window=FrmMain child=%d ok=%d",
+                  static_cast<int>(element) + 1, ok ? 1 : 0);
     TraceLine(line);
 }
 
@@ -570,13 +614,25 @@ LRESULT FrmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noex
             OnKey(wParam, msg == WM_KEYDOWN);
             return 0;
         case WM_SYSKEYDOWN:
-            // Alt+Space reaches the dock as a system key when another program owns the hot key.
-            // The other system keys (Alt+F4, F10) keep their usual meaning.
-            if (wParam == VK_SPACE) {
+            // Alt+Space reaches the dock as a system key when another program owns the hot key,
+            // and so does F10 (with Shift: the context menu; the dock has no menu bar to enter).
+            // The other system keys (Alt+F4) keep their usual meaning.
+            if (wParam == VK_SPACE || wParam == VK_F10) {
                 OnKey(wParam, true);
                 return 0;
             }
             break;
+        case WM_SYSKEYUP:
+            if (wParam == VK_F10)
+                return 0;
+            break;
+        case WM_GETOBJECT:
+            if (const LRESULT object = m_access.OnGetObject(hwnd, *this, wParam, lParam))
+                return object;
+            break;
+        case kAccessActionMessage:
+            OnAccessAction(wParam);
+            return 0;
         case WM_SYSCHAR:
             if (wParam == ' ')
                 return 0; // no window menu for Alt+Space

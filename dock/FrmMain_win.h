@@ -20,6 +20,7 @@
 #include "dock/ImageCache_win.h"
 #include "items/DragDrop.h"
 #include "platform/Handles_win.h"
+#include "platform/Accessible_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -28,7 +29,7 @@ struct AppState;
 class FrmSubMenu;
 class FrmTray;
 
-class FrmMain final : private IDockHost, private IDropHost, private IDropSink {
+class FrmMain final : private IDockHost, private IDropHost, private IDropSink, private win::IAccessibleSource {
 public:
     // Timer ids of the window beyond the controller's five (DockTimer 1..5).
     enum class Timer : UINT_PTR {
@@ -36,6 +37,9 @@ public:
     };
     // Posted by a drop: the files are added once the drag source has its answer.
     static constexpr UINT kDroppedMessage = WM_APP + 1;
+    // Posted to the window to run an element's default action (wParam: the element) after the
+    // accessibility client's request has returned.
+    static constexpr UINT kAccessActionMessage = WM_APP + 2;
 
     static constexpr const char* kClassName = "QORDesktop.FrmMain";
     static constexpr const char* kCaption = "QOR Desktop";
@@ -126,6 +130,7 @@ private:
     void OnDisplayChange();
     // Runs the drops received since the last time (the drag source has had its answer).
     void OnDropped();
+    void OnAccessAction(WPARAM element);
     void StartTimer(Timer timer, UINT ms);
     void StopTimer(Timer timer);
     void TraceLine(const char* text);
@@ -144,11 +149,18 @@ private:
     void RunCommand(int code) override;
     void OpenPopup(int slot) override;
     void ClosePopup(bool keepDockAway) override;
-    void OpenItemMenu() override;
+    void OpenItemMenu(std::optional<ScreenPoint> at) override;
     void ShowGetStarted() override;
     void SwitchDesktop() override;
     bool SaveMenu() override;
     void FollowScreen(bool rescaled) override;
+    void Announce(AccessEvent event, int element) override;
+
+    // IAccessibleSource
+    AccessibleElement AccessWindow() override;
+    std::vector<AccessibleElement> AccessElements() override;
+    int AccessSelected() override;
+    void AccessRequestAction(int element) override;
     // Builds up to `count` pending pictures, stopping once `budgetMs` have passed (0: no limit);
     // stops the building timer when none is left.
     void BuildPendingImages(std::size_t count, double budgetMs = 0);
@@ -173,6 +185,7 @@ private:
     std::vector<int> m_pendingImages;
     std::size_t m_nextPending = 0;
     DockController m_dock{m_app, *this};
+    win::AccessibleWindow m_access;
     FrmSubMenu* m_popup = nullptr;
     FrmTray* m_tray = nullptr;
     IProgramActions* m_actions = nullptr;

@@ -179,6 +179,13 @@ bool LettersShown(const AppState& app) {
     return app.dock.KeyboardMode && app.cfg.DisplayLetter == 0;
 }
 
+int LitSlot(const AppState& app) {
+    const DockRuntime& d = app.dock;
+    if (d.HoverSlot >= 0)
+        return d.HoverSlot;
+    return d.KeyboardMode ? d.SelectedSlot : -1;
+}
+
 void IniIconParam(AppState& app) {
     for (int i = 0; i <= kSlotBound; ++i) {
         if (!app.store.IsGroup(i) || app.store.Groups[i].Members.empty())
@@ -226,7 +233,7 @@ void DockAction(AppState& app, ICanvas& canvas, bool isMouseDown) {
     if (!Expanded(app))
         return;
     const int count = RingCount(app);
-    int h = app.dock.HoverSlot;
+    int h = LitSlot(app);
     if (h > count)
         h = -1; // a keyboard selection beyond the ring has no place on screen
     PaintTrace trace(app, "DockAction", h);
@@ -259,7 +266,7 @@ void DockAction(AppState& app, ICanvas& canvas, bool isMouseDown) {
 }
 
 void DockRepaint(AppState& app, ICanvas& canvas) {
-    if (app.dock.HoverSlot < 1)
+    if (LitSlot(app) < 1)
         DockNormal(app, canvas, false);
     else
         DockAction(app, canvas, false);

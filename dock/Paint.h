@@ -30,6 +30,9 @@ constexpr uint32_t kFrameWaitMs = 25;        // wait after each animation frame
 char SlotLetter(int position);
 // Letters are drawn only in keyboard mode and while "Do not display shortcut letters" is off.
 bool LettersShown(const AppState& app);
+// The position drawn lit: the one under the pointer, else in keyboard mode the keyboard
+// selection; -1 none.
+int LitSlot(const AppState& app);
 
 // Refreshes SlotImage, SlotKind and SlotCaption of positions 0..36 from the item that stands for
 // each position (Groups(i).Members(0)); the titles are cleaned and written back.
@@ -46,11 +49,12 @@ void RestoreGDIPlus(ICanvas& canvas);
 
 // The resting ring; presents unless noUpdate. Nothing while minimized or hidden.
 void DockNormal(AppState& app, ICanvas& canvas, bool noUpdate);
-// The ring with HoverSlot enlarged (pressed look when isMouseDown); always presents. Nothing
-// while minimized or hidden. A HoverSlot outside 0..IconCount paints the resting ring.
+// The ring with the lit position (LitSlot) enlarged (pressed look when isMouseDown); always
+// presents. Nothing while minimized or hidden. A position outside 0..IconCount paints the resting
+// ring.
 void DockAction(AppState& app, ICanvas& canvas, bool isMouseDown);
-// DockNormal when HoverSlot < 1, else DockAction without the pressed look (the repaint after a
-// state or item change).
+// DockNormal when the lit position is below 1, else DockAction without the pressed look (the
+// repaint after a state or item change).
 void DockRepaint(AppState& app, ICanvas& canvas);
 // Live preview while the rest-size slider moves: sets DockState to expanded, draws every ring
 // image scaled from level 0 to the new IconSize without its backdrop, and the centre exactly as

@@ -64,6 +64,7 @@ void FrmSubMenu::Unload() noexcept {
     KillTimer(m_hwnd, static_cast<UINT_PTR>(PopupTimer::PointerLeft));
     m_app.dock.PopupOpen = false;
     m_canvas.reset();
+    m_access.Disconnect();
     DestroyWindow(m_hwnd); // m_hwnd is cleared at WM_NCDESTROY
 }
 
@@ -247,8 +248,10 @@ void FrmSubMenu::PumpMessages() {
 }
 
 void FrmSubMenu::FocusDock() {
-    if (m_dock)
-        m_dock->Activate();
+    if (!m_dock)
+        return;
+    m_dock->Activate();
+    m_dock->Controller().AnnounceFocus();
 }
 
 void FrmSubMenu::Launch(int item) {
@@ -268,8 +271,12 @@ void FrmSubMenu::RunCommand(int code) {
         RunBuiltInCommand(m_app, code, m_dock->Controller(), *m_actions);
 }
 
-void FrmSubMenu::OpenItemMenu() {
-    if (m_tray)
+void FrmSubMenu::OpenItemMenu(std::optional<ScreenPoint> at) {
+    if (!m_tray)
+        return;
+    if (at)
+        m_tray->ShowItemMenu(POINT{at->x, at->y});
+    else
         m_tray->ShowItemMenu();
 }
 
@@ -279,6 +286,49 @@ bool FrmSubMenu::SaveMenu() {
     std::snprintf(line, sizeof line, "save file=menu reason=popup ok=%d", ok ? 1 : 0);
     TraceLine(line);
     return ok;
+}
+
+void FrmSubMenu::Announce(AccessEvent event, int element) {
+    std::string name;
+    if (element < 0) {
+        name = m_popup.Window().Name;
+    } else {
+        const std::vector<AccessibleElement> list = m_popup.Elements();
+        if (element < static_cast<int>(list.size()))
+            name = list[static_cast<std::size_t>(element)].Name;
+    }
+    win::RaiseAccessEvent(m_hwnd, "FrmSubMenu", event, element, name, m_app.sys.trace);
+}
+
+// ---- what assistive technology reads -------------------------------------------------------------
+
+AccessibleElement FrmSubMenu::AccessWindow() {
+    return m_popup.Window();
+}
+
+std::vector<AccessibleElement> FrmSubMenu::AccessElements() {
+    return m_popup.Elements();
+}
+
+int FrmSubMenu::AccessSelected() {
+    const std::vector<AccessibleElement> list = m_popup.Elements();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].States & access::Focused)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void FrmSubMenu::AccessRequestAction(int element) {
+    if (m_hwnd)
+        PostMessageA(m_hwnd, kAccessActionMessage, static_cast<WPARAM>(element), 0);
+}
+
+void FrmSubMenu::OnAccessAction(WPARAM element) {
+    const bool ok = m_popup.DoDefaultAction(static_cast<int>(element));
+    char line[64];
+    std::snprintf(line, sizeof line, "access action window=FrmSubMenu child=%d ok=%d",
+                  static_cast<int>(element) + 1, ok ? 1 : 0);
+    TraceLine(line);
 }
 
 // ---- messages ----------------------------------------------------------------------------------
@@ -323,6 +373,25 @@ LRESULT FrmSubMenu::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
             return 0;
         case WM_KEYDOWN:
             m_popup.OnKeyDown(static_cast<int>(wParam));
+            return 0;
+        case WM_SYSKEYDOWN:
+            // Shift+F10 is the context-menu key's twin; F10 alone has no menu bar to enter here.
+            if (wParam == VK_F10) {
+                if (GetKeyState(VK_SHIFT) < 0)
+                    m_popup.OnKeyDown(key::Apps);
+                return 0;
+            }
+            break;
+        case WM_SYSKEYUP:
+            if (wParam == VK_F10)
+                return 0;
+            break;
+        case WM_GETOBJECT:
+            if (const LRESULT object = m_access.OnGetObject(hwnd, *this, wParam, lParam))
+                return object;
+            break;
+        case kAccessActionMessage:
+            OnAccessAction(wParam);
             return 0;
         case WM_ERASEBKGND:
             return 1; // the layered picture is the only content

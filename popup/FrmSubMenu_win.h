@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "dock/DockCanvas_win.h"
+#include "platform/Accessible_win.h"
 #include "platform/Window_win.h"
 #include "popup/PopupController.h"
 
@@ -25,10 +26,13 @@ class FrmMain;
 class FrmTray;
 class IProgramActions;
 
-class FrmSubMenu final : private IPopupHost {
+class FrmSubMenu final : private IPopupHost, private win::IAccessibleSource {
 public:
     static constexpr const char* kClassName = "QORDesktop.FrmSubMenu";
     static constexpr const char* kCaption = "QOR Desktop Menu";
+    // Posted to the window to run an element's default action (wParam: the element) after the
+    // accessibility client's request has returned.
+    static constexpr UINT kAccessActionMessage = WM_APP + 1;
 
     FrmSubMenu(AppState& app, win::IProgram& program) : m_app(app), m_program(program) {}
     FrmSubMenu(const FrmSubMenu&) = delete;
@@ -68,6 +72,7 @@ private:
     int CanvasX(LPARAM lParam) const;
     int CanvasY(LPARAM lParam) const;
     void OnCaptureChanged();
+    void OnAccessAction(WPARAM element);
     void PresentFrame(const CanvasFrame& frame);
     void TraceLine(const char* text);
 
@@ -85,14 +90,22 @@ private:
     void FocusDock() override;
     void Launch(int item) override;
     void RunCommand(int code) override;
-    void OpenItemMenu() override;
+    void OpenItemMenu(std::optional<ScreenPoint> at) override;
     bool SaveMenu() override;
+    void Announce(AccessEvent event, int element) override;
+
+    // IAccessibleSource
+    AccessibleElement AccessWindow() override;
+    std::vector<AccessibleElement> AccessElements() override;
+    int AccessSelected() override;
+    void AccessRequestAction(int element) override;
 
     AppState& m_app;
     win::IProgram& m_program;
     HWND m_hwnd = nullptr;
     std::unique_ptr<DockCanvas> m_canvas;
     PopupController m_popup{m_app, *this};
+    win::AccessibleWindow m_access;
     FrmMain* m_dock = nullptr;
     FrmTray* m_tray = nullptr;
     IProgramActions* m_actions = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "core/AppState.h"
 #include "dock/Paint.h"
@@ -121,7 +122,10 @@ void PopupController::MenuFocus(int slot) {
     StartTimer(PopupTimer::Foreground);
     StartTimer(PopupTimer::PointerLeft);
     d.PopupOpen = true;
+    m_rowByKeys = false;
     Trace("popup shown left=%d top=%d height=%d", m_panel.MenuLeft, m_panel.MenuTop, PanelRect().Height());
+    m_host.Announce(AccessEvent::PopupStart, -1);
+    m_host.Announce(AccessEvent::Focus, -1);
 }
 
 void PopupController::Close() {
@@ -136,6 +140,7 @@ void PopupController::Close() {
     StopTimer(PopupTimer::PointerLeft);
     m_app.dock.PopupOpen = false;
     Trace("popup closed slot=%d", m_panel.GroupSlot);
+    m_host.Announce(AccessEvent::PopupEnd, -1);
     if (m_app.sys.clock)
         m_app.sys.clock->Sleep(kCloseWaitMs);
 }
@@ -187,6 +192,7 @@ void PopupController::MenuResize() {
         PaintNormal(true);
     else
         PaintAction(false);
+    AnnounceRows();
 }
 
 // ---- mouse -------------------------------------------------------------------------------------
@@ -231,7 +237,9 @@ void PopupController::OnMouseMove(int buttons, int x, int y) {
     // While a member is dragged the rows are not lit: the dragged picture stays on screen.
     if (d.PopupHoverRow != -1 && d.PopupHoverRow != m_panel.LastHoverRow && !d.PopupDragging) {
         m_panel.LastHoverRow = d.PopupHoverRow;
+        m_rowByKeys = false;
         PaintAction(false);
+        m_host.Announce(AccessEvent::Focus, d.PopupHoverRow - FirstRow());
     }
 }
 
@@ -253,31 +261,36 @@ void PopupController::OnMouseUp(int button, int x, int y) {
     const int rows = Rows();
     const bool scroll = m_panel.ScrollLayout(rows);
     if (button == mouse::Left) {
-        if (scroll && r == 0) {
-            MenuUpAndDown(m_panel, rows, true);
-            PaintAfterScroll();
-        } else if (scroll && r == rows + 1) {
-            MenuUpAndDown(m_panel, rows, false);
-            PaintAfterScroll();
-        } else {
+        if (scroll && (r == 0 || r == rows + 1))
+            Page(r == 0);
+        else
             MenuClick(m_panel.TopIndex + r);
-        }
         return;
     }
+    ItemMenuFor(r, std::nullopt);
+}
+
+void PopupController::ItemMenuFor(int row, std::optional<ScreenPoint> at) {
+    DockRuntime& d = m_app.dock;
     // The item menu belongs to the rows; the buttons have none.
-    if (r < 1 || r > m_panel.RowsShown(rows))
+    if (row < 1 || row > m_panel.RowsShown(Rows()))
         return;
-    const int e = m_panel.TopIndex + r;
+    const int e = m_panel.TopIndex + row;
+    if (e >= static_cast<int>(m_panel.EntryItem.size()))
+        return;
     d.ClickedEntry = e;
     d.CurrentItem = m_panel.EntryItem[e];
     d.ClickedSlot = m_panel.GroupSlot; // the menu's moves act on this group
     Trace("popup item-menu entry=%d item=%d", e, d.CurrentItem);
     m_itemMenuOpen = true;
-    m_host.OpenItemMenu();
+    m_host.OpenItemMenu(at);
     m_itemMenuOpen = false;
     // The menu's window held the foreground; a panel the menu left open takes it back.
-    if (d.PopupOpen)
+    if (d.PopupOpen) {
         m_host.ShowPanel();
+        if (at)
+            m_host.Announce(AccessEvent::Focus, d.PopupHoverRow >= 0 ? d.PopupHoverRow - FirstRow() : -1);
+    }
 }
 
 // A member released after a drag: off every row and button it is removed from the group.
@@ -351,14 +364,29 @@ void PopupController::OnKeyDown(int keyCode) {
         return;
     case key::PageUp:
     case key::PageDown:
-        MenuUpAndDown(m_panel, rows, keyCode == key::PageUp);
-        PaintAfterScroll();
+        Page(keyCode == key::PageUp);
         return;
     case key::Up:
-    case key::Down:
+    case key::Down: {
+        const int top = m_panel.TopIndex;
         d.PopupHoverRow = MenuArrow(m_panel, rows, keyCode == key::Up, d.PopupHoverRow);
+        m_rowByKeys = true;
         PaintAfterScroll();
+        if (m_panel.TopIndex != top)
+            AnnounceRows();
+        m_host.Announce(AccessEvent::Focus, d.PopupHoverRow - FirstRow());
         return;
+    }
+    case key::Apps: {
+        const int r = d.PopupHoverRow;
+        if (r < 1 || r > m_panel.RowsShown(rows))
+            return;
+        const Rect& box = m_panel.RowRects[r];
+        const Rect& work = m_app.screen.WorkArea;
+        ItemMenuFor(
+            r, ScreenPoint{work.left + (box.left + box.right) / 2, work.top + (box.top + box.bottom) / 2});
+        return;
+    }
     default:
         break;
     }
@@ -378,6 +406,7 @@ void PopupController::OnMouseWheel(int delta) {
     m_wheelRest += delta;
     int steps = 0;
     const int rows = Rows();
+    const int top = m_panel.TopIndex;
     while (m_wheelRest >= kWheelDelta) {
         MenuWheelStep(m_panel, rows, true);
         m_wheelRest -= kWheelDelta;
@@ -390,6 +419,104 @@ void PopupController::OnMouseWheel(int delta) {
     }
     if (steps > 0)
         PaintAfterScroll();
+    if (m_panel.TopIndex != top)
+        AnnounceRows();
+}
+
+void PopupController::Page(bool up) {
+    const int top = m_panel.TopIndex;
+    MenuUpAndDown(m_panel, Rows(), up);
+    PaintAfterScroll();
+    if (m_panel.TopIndex != top)
+        AnnounceRows();
+}
+
+// ---- what assistive technology sees ------------------------------------------------------------
+
+int PopupController::FirstRow() const {
+    return m_panel.ScrollLayout(Rows()) ? 0 : 1;
+}
+
+int PopupController::LastRow() const {
+    const int rows = Rows();
+    return m_panel.ScrollLayout(rows) ? rows + 1 : m_panel.EntryCount;
+}
+
+void PopupController::AnnounceRows() {
+    if (!m_app.dock.PopupOpen)
+        return;
+    for (int row = 1; row <= m_panel.RowsShown(Rows()); ++row)
+        m_host.Announce(AccessEvent::NameChange, row - FirstRow());
+}
+
+std::vector<AccessibleElement> PopupController::Elements() const {
+    std::vector<AccessibleElement> list;
+    const DockRuntime& d = m_app.dock;
+    if (!d.PopupOpen)
+        return list;
+    const int rows = Rows();
+    const bool scroll = m_panel.ScrollLayout(rows);
+    const Rect& work = m_app.screen.WorkArea;
+    const int last = std::min(LastRow(), static_cast<int>(m_panel.RowRects.size()) - 1);
+    for (int row = FirstRow(); row <= last; ++row) {
+        AccessibleElement e;
+        const Rect& r = m_panel.RowRects[row];
+        e.Bounds = Rect{work.left + r.left, work.top + r.top, work.left + r.right, work.top + r.bottom};
+        e.States = access::Focusable;
+        if (scroll && (row == 0 || row == rows + 1)) {
+            const bool up = row == 0;
+            e.Name = up ? "PgUp" : "PgDn";
+            e.Role = AccessRole::PushButton;
+            e.Shortcut = up ? "Page Up" : "Page Down";
+            if (up ? m_panel.CanScrollUp : m_panel.CanScrollDown)
+                e.DefaultAction = "Press";
+            else
+                e.States |= access::Unavailable;
+        } else {
+            const int entry = m_panel.TopIndex + row;
+            e.Role = AccessRole::MenuItem;
+            if (entry < static_cast<int>(m_panel.EntryItem.size())) {
+                e.Name = m_panel.EntryCaption[entry];
+                const int item = m_panel.EntryItem[entry];
+                e.DefaultAction =
+                    m_app.store.IsItem(item) && m_app.store.Items[item].IsSystem != 0 ? "Run" : "Open";
+            }
+            if (const char letter = EntryLetter(entry))
+                e.Shortcut = std::string(1, letter);
+        }
+        if (d.PopupHoverRow == row) // the lit row is where Enter acts
+            e.States |= m_rowByKeys ? access::Focused : access::Focused | access::HotTracked;
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+AccessibleElement PopupController::Window() const {
+    AccessibleElement w;
+    const int slot = m_panel.GroupSlot;
+    if (slot >= 0 && slot <= kSlotBound)
+        w.Name = m_app.dock.SlotCaption[slot];
+    w.Role = AccessRole::MenuPopup;
+    const Rect panel = PanelRect();
+    const Rect& work = m_app.screen.WorkArea;
+    w.Bounds =
+        Rect{work.left + panel.left, work.top + panel.top, work.left + panel.right, work.top + panel.bottom};
+    w.States = m_app.dock.PopupOpen ? access::Focusable : access::Invisible;
+    return w;
+}
+
+bool PopupController::DoDefaultAction(int element) {
+    const std::vector<AccessibleElement> list = Elements();
+    if (element < 0 || element >= static_cast<int>(list.size()) || list[element].DefaultAction.empty())
+        return false;
+    const int row = element + FirstRow();
+    const int rows = Rows();
+    Trace("popup default-action row=%d", row);
+    if (m_panel.ScrollLayout(rows) && (row == 0 || row == rows + 1))
+        Page(row == 0);
+    else
+        MenuClick(m_panel.TopIndex + row);
+    return true;
 }
 
 // ---- paints ------------------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "dock/Canvas.h"
 #include "dock/DockController.h"
@@ -29,11 +31,8 @@ constexpr uint32_t kPopupTimerMs = 100;
 
 // Virtual-key codes the pop-up answers beyond the dock's.
 namespace key {
-constexpr int Enter = 13;
 constexpr int PageUp = 33;
 constexpr int PageDown = 34;
-constexpr int Up = 38;
-constexpr int Down = 40;
 } // namespace key
 
 constexpr int kWheelDelta = 120; // one notch of the wheel
@@ -70,10 +69,13 @@ public:
     // Opens an ordinary item / runs a built-in command, as the dock does.
     virtual void Launch(int item) = 0;
     virtual void RunCommand(int code) = 0;
-    // The item context menu for CurrentItem at the pointer; returns when it has closed.
-    virtual void OpenItemMenu() = 0;
+    // The item context menu for CurrentItem at `at` (screen coordinates; from the keyboard it
+    // opens at its row) or else at the pointer; returns when it has closed.
+    virtual void OpenItemMenu(std::optional<ScreenPoint> at) = 0;
     // Writes the item file; false when it could not be written.
     virtual bool SaveMenu() = 0;
+    // Tells assistive technology what changed: `element` indexes Elements(), -1 the window.
+    virtual void Announce(AccessEvent event, int element) = 0;
 };
 
 class PopupController final : public IPopupActions {
@@ -89,6 +91,8 @@ public:
     void OnMouseUp(int button, int x, int y);
     // Another window took the mouse capture while a button was held: a drag ends without a delete.
     void OnCaptureLost();
+    // Keys while the panel has the keyboard; key::Apps (the window passes Shift+F10 as that too)
+    // opens the item menu of the lit row.
     void OnKeyDown(int keyCode);
     // A wheel message: `delta` in the system's units, 120 a notch, negative towards the user.
     // Several notches in one message move several entries; smaller steps add up to a notch.
@@ -106,6 +110,14 @@ public:
     // or item runs. An entry outside 1..EntryCount only closes the pop-up.
     void MenuClick(int entry);
 
+    // What assistive technology sees of the open panel, top to bottom: "PgUp" while the scroll
+    // layout shows it, the rows as menu items named by their captions, "PgDn"; the window itself
+    // as a menu named after its group. Nothing while closed.
+    std::vector<AccessibleElement> Elements() const;
+    AccessibleElement Window() const;
+    // Does what a left click on element `element` does; false when it has nothing to run.
+    bool DoDefaultAction(int element);
+
     const PopupPanel& Panel() const { return m_panel; }
     // The open panel's rectangle in window pixels.
     Rect PanelRect() const;
@@ -122,6 +134,15 @@ private:
     void Layout(int count);
     // After a page, wheel or arrow request: the panel with the highlight, or without one.
     void PaintAfterScroll();
+    // A page up or down, as the buttons and the keys ask for it.
+    void Page(bool up);
+    // The item menu of row `row`, at `at` or at the pointer.
+    void ItemMenuFor(int row, std::optional<ScreenPoint> at);
+    // Rows and buttons as elements: element = row - FirstRow().
+    int FirstRow() const;
+    int LastRow() const;
+    // Every row now shows another entry (the panel scrolled or was laid out again).
+    void AnnounceRows();
     void PaintNormal(bool present);
     void PaintAction(bool isMouseDown);
     void EndDrag();
@@ -140,6 +161,7 @@ private:
     int m_pressY = 0;
     int m_wheelRest = 0; // wheel units short of a notch
     bool m_itemMenuOpen = false;
+    bool m_rowByKeys = false; // the lit row was reached with the keys, not the pointer
 };
 
 } // namespace qor

@@ -151,11 +151,14 @@ void FrmTray::BuildMenus() {
         }
 }
 
-UINT FrmTray::TrackMenu(HMENU menu) {
+UINT FrmTray::TrackMenu(HMENU menu, std::optional<POINT> where) {
     if (!m_hwnd || !menu)
         return 0;
     POINT at{};
-    GetCursorPos(&at);
+    if (where)
+        at = *where;
+    else
+        GetCursorPos(&at);
     // A menu shown for a window that is not in front does not close when the user clicks
     // elsewhere: the tray window becomes the foreground window first. The WM_NULL afterwards
     // lets the menu's loop end properly, so that the next menu opens on the first click.
@@ -198,7 +201,7 @@ void FrmTray::ShowTrayMenu() {
         TrayMenuClick(m_app, static_cast<TrayCommand>(id), *m_dock, *m_actions);
 }
 
-void FrmTray::ShowItemMenu() {
+void FrmTray::ShowItemMenu(std::optional<POINT> at) {
     const HMENU menu = m_itemMenu.get();
     if (!menu)
         return;
@@ -210,7 +213,7 @@ void FrmTray::ShowItemMenu() {
     TraceLine("menu item-for item=" + std::to_string(d.CurrentItem) +
               " slot=" + std::to_string(d.ClickedSlot) + " entry=" + std::to_string(d.ClickedEntry));
     TraceMenu("item", menu);
-    const UINT id = TrackMenu(menu);
+    const UINT id = TrackMenu(menu, at);
     TraceLine("menu choice name=item id=" + std::to_string(id));
     const UINT base = static_cast<UINT>(MenuId::ItemMenuBase);
     if (id >= base && id < base + kItemEntries && m_itemActions)

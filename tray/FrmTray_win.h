@@ -81,8 +81,9 @@ public:
     ATOM HotKeyId(HotKey hotKey) const { return m_hotKeyIds[static_cast<std::size_t>(hotKey)]; }
     bool HotKeyClaimed(HotKey hotKey) const { return m_claimed[static_cast<std::size_t>(hotKey)]; }
 
-    // The item context menu for the dock's CurrentItem, at the pointer; the chosen entry runs.
-    void ShowItemMenu();
+    // The item context menu for the dock's CurrentItem, at `at` (screen coordinates: the item a
+    // keyboard asked for it on) or else at the pointer; the chosen entry runs.
+    void ShowItemMenu(std::optional<POINT> at = std::nullopt);
     // The tray menu at the pointer; the chosen command runs.
     void ShowTrayMenu();
     // The notification icon: added (with its tip) or deleted. Re-adding after a delete gives
@@ -109,8 +110,9 @@ private:
     // right release opens the tray menu.
     void OnTrayCallback(LPARAM mouseMessage);
     void BuildMenus();
-    // Shows a menu at the pointer as this window's menu and returns the chosen id (0: none).
-    UINT TrackMenu(HMENU menu);
+    // Shows a menu at `at` or else at the pointer as this window's menu and returns the chosen
+    // id (0: none).
+    UINT TrackMenu(HMENU menu, std::optional<POINT> at = std::nullopt);
     // Writes the menu about to show (entries, enabled state) to the trace.
     void TraceMenu(const char* name, HMENU menu);
     void TraceLine(const char* text);

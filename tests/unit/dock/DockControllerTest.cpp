@@ -8,6 +8,7 @@
 #include "dock/Paint.h"
 #include "dock/Skin.h"
 #include "fakes/FakeShell.h"
+#include "items/Catalogue.h"
 #include "unit/dock/RecordingCanvas.h"
 
 namespace qor {
@@ -45,11 +46,18 @@ public:
     void RunCommand(int code) override { actions.push_back("command " + std::to_string(code)); }
     void OpenPopup(int slot) override { actions.push_back("popup " + std::to_string(slot)); }
     void ClosePopup(bool away) override { actions.push_back(away ? "close-popup away" : "close-popup"); }
-    void OpenItemMenu() override { actions.push_back("item-menu"); }
+    void OpenItemMenu(std::optional<ScreenPoint> at) override {
+        actions.push_back(at ? "item-menu at " + std::to_string(at->x) + "," + std::to_string(at->y)
+                             : "item-menu");
+    }
     void ShowGetStarted() override { actions.push_back("get-started"); }
     void SwitchDesktop() override { actions.push_back("switch"); }
     bool SaveMenu() override { return actions.push_back("save"), true; }
     void FollowScreen(bool rescaled) override { actions.push_back(rescaled ? "follow rescaled" : "follow"); }
+    void Announce(AccessEvent event, int element) override {
+        events.push_back(std::string(AccessEventName(event)) + " " + std::to_string(element));
+    }
+    Log events; // what assistive technology was told
 
     // Lets `ms` pass, ticking the running timers in time order. A tick that blocks (an animation
     // sleeps on the clock) delays the others, which then tick once, as Windows merges them.
@@ -433,6 +441,126 @@ TEST_F(DockControllerTest, HoverShowsAtOnceGoesWithinATickAndTheCentreCrossFades
     host.Advance(1000);
     EXPECT_EQ(app.dock.CentreImage, app.dock.SlotImage[0]);
     EXPECT_FALSE(host.Running(DockTimer::PointerLeft) || host.Running(DockTimer::Dwell));
+}
+
+TEST_F(DockControllerTest, ElementsNameEveryPositionAndTheirDefaultActionIsALeftClick) {
+    const char* titles[] = {"Ring", "Item 1", "Bin", "All", "Group", "Blank Shortcut", "My Computer"};
+    for (int i = 2; i <= 6; ++i)
+        app.store.Items[i].Title = titles[i];
+    dock.Repaint();
+    EXPECT_EQ(host.events,
+              (Log{"name-change 2", "name-change 3", "name-change 4", "name-change 5", "name-change 6"}));
+    const uint32_t F = access::Focusable, P = access::HasPopup, U = access::Unavailable;
+    const struct {
+        const char *name, *key, *action;
+        uint32_t states;
+    } rows[] = {
+        {"Ring", "~", "Minimize", F | P},   {"Item 1", "0", "Open", F},    {"Bin", "1", "Run", F | P},
+        {"All", "2", "Open", F | P},        {"Group", "3", "Open", F | P}, {"Blank Shortcut", "4", "", F | U},
+        {"My Computer", "5", "Run", F | P}, {"Item 7", "6", "Run", F},     {"Item 8", "7", "Open", F},
+    };
+    const std::vector<AccessibleElement> list = dock.Elements();
+    ASSERT_EQ(list.size(), std::size(rows));
+    for (int slot = 0; slot <= 8; ++slot) {
+        SCOPED_TRACE(slot);
+        const AccessibleElement& e = list[slot];
+        EXPECT_EQ(e.Name, rows[slot].name);
+        EXPECT_EQ(e.Role, AccessRole::PushButton);
+        EXPECT_EQ(e.Shortcut, rows[slot].key);
+        EXPECT_EQ(e.DefaultAction, rows[slot].action);
+        EXPECT_EQ(e.States, rows[slot].states);
+        const DockSlot& s = app.geo.Slots[slot]; // the rest square, on the screen
+        EXPECT_EQ(e.Bounds, (Rect{100 + s.IconLeft, 50 + s.IconTop, 100 + s.IconLeft + s.IconSide,
+                                  50 + s.IconTop + s.IconSide}));
+        EXPECT_EQ(ElementAt(list, e.Bounds.left + 5, e.Bounds.bottom - 1), slot);
+        // The default action does what a left click on the position does.
+        SetUp();
+        Click(slot);
+        const Log clicked = host.actions;
+        const int state = app.dock.State;
+        SetUp();
+        EXPECT_EQ(dock.DoDefaultAction(slot), slot != 5);
+        EXPECT_EQ(host.actions, clicked);
+        EXPECT_EQ(app.dock.State, state);
+        EXPECT_EQ(app.dock.HoverSlot, -1) << "the pointer's hover is left as it was";
+    }
+    // Minimized only the centre is on the screen, at its waiting place; hidden nothing is.
+    app.geo.MiniIconLeft = 14, app.geo.MiniIconTop = 20;
+    dock.MinWindows(dockstate::Minimized);
+    EXPECT_EQ(dock.Elements()[0].Bounds,
+              (Rect{114, 70, 114 + app.run.MaxIconSize, 70 + app.run.MaxIconSize}));
+    EXPECT_EQ(dock.Elements()[0].DefaultAction, "Expand");
+    EXPECT_EQ(dock.Elements()[1].States & access::Invisible, access::Invisible);
+    dock.MinWindows(dockstate::Hidden);
+    EXPECT_EQ(dock.Elements()[0].States & dock.Window().States & access::Invisible, access::Invisible);
+
+    // The default catalogue's ring: its captions, its empty positions blank and unavailable.
+    SetUp();
+    app.store.Create();
+    BuildDefaultCatalogue(app);
+    app.run.IconCount = 24;
+    dock.Repaint();
+    const std::vector<AccessibleElement> ring = dock.Elements();
+    ASSERT_EQ(ring.size(), 25u);
+    EXPECT_EQ(ring[1].Name + "|" + ring[2].Name, "My Computer|Recycle Bin (Empty)");
+    for (int slot = 9; slot <= 24; ++slot)
+        EXPECT_EQ(ring[slot].Name + ring[slot].DefaultAction + (ring[slot].States & U ? "|unavailable" : ""),
+                  "Blank Shortcut|unavailable");
+}
+
+TEST_F(DockControllerTest, ArrowsMoveAVisibleSelectionAroundTheRingThatEnterAndTheMenuKeyActOn) {
+    Key(key::Right); // outside keyboard mode the arrows do nothing
+    EXPECT_EQ(host.canvas.Count(Op::Present), 0);
+    dock.AltSpace();
+    EXPECT_EQ(host.events, Log{"focus -1"}) << "keyboard mode announces the ring itself";
+    const DockSlot& s7 = app.geo.Slots[7];
+    const std::string menuAt7 = "item-menu at " + std::to_string(100 + s7.IconLeft + s7.IconSide / 2) + "," +
+                                std::to_string(50 + s7.IconTop + s7.IconSide / 2);
+    const struct {
+        int keyCode, shiftState, selected;
+        Log actions, events;
+    } steps[] = {
+        {key::Right, 0, 1, {}, {"focus 1"}}, // starts at position 1
+        {key::Left, 0, 8, {}, {"focus 8"}},  // wraps to the last
+        {key::Down, 0, 1, {}, {"focus 1"}},  // and back to the first
+        {key::Up, 0, 8, {}, {"focus 8"}},
+        {key::Enter, 0, 8, {"launch 8"}, {}},
+        {key::Left, 0, 7, {}, {"focus 7"}},
+        {key::Apps, 0, 7, {menuAt7}, {"focus 7"}}, // at the item; the dock keeps the keyboard
+        {key::F10, 0, 7, {}, {}},                  // F10 alone is no menu key
+        {key::Left, 0, 6, {}, {"focus 6"}},
+        {key::F10, shift::Shift, 6, {"popup 6"}, {}}, // a special item's menu key opens its group
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.selected);
+        host.actions.clear();
+        host.events.clear();
+        dock.OnKeyDown(step.keyCode, step.shiftState);
+        EXPECT_EQ(app.dock.SelectedSlot, step.selected);
+        EXPECT_EQ(HoverShown(), step.selected) << "the selection is drawn with the hover picture";
+        EXPECT_EQ(host.actions, step.actions);
+        EXPECT_EQ(host.events, step.events);
+    }
+    EXPECT_EQ(app.dock.CurrentItem, 7) << "the item menu was for the selection";
+    // Resting on the selection, the centre cross-fades to its picture as under the pointer.
+    host.Advance(300);
+    EXPECT_EQ(app.dock.CentreImage, app.dock.SlotImage[6]);
+
+    // The pointer takes the selection along; leaving every icon it stays lit there.
+    host.events.clear();
+    MoveTo(At(3).first, At(3).second);
+    EXPECT_EQ(host.events, Log{"focus 3"});
+    EXPECT_EQ(dock.Elements()[3].States & (access::Focused | access::HotTracked),
+              access::Focused | access::HotTracked);
+    host.cursor = {3, 3};
+    host.Advance(100);
+    EXPECT_EQ(app.dock.HoverSlot, -1);
+    EXPECT_EQ(HoverShown(), 3);
+    Key(key::Right);
+    EXPECT_EQ(app.dock.SelectedSlot, 4);
+    Key(key::Escape); // the keyboard mode ends, and its selection with it
+    EXPECT_EQ(app.dock.SelectedSlot, -1);
+    EXPECT_EQ(HoverShown(), -1);
 }
 
 TEST_F(DockControllerTest, ForegroundLostEndsKeyboardModeAndHidesWithAutoHide) {

@@ -43,12 +43,17 @@ public:
     void FocusDock() override { actions.push_back("focus-dock"); }
     void Launch(int item) override { actions.push_back("launch " + std::to_string(item)); }
     void RunCommand(int code) override { actions.push_back("command " + std::to_string(code)); }
-    void OpenItemMenu() override {
-        actions.push_back("item-menu");
+    void OpenItemMenu(std::optional<ScreenPoint> at) override {
+        actions.push_back(at ? "item-menu at " + std::to_string(at->x) + "," + std::to_string(at->y)
+                             : "item-menu");
         if (onItemMenu)
             onItemMenu();
     }
     bool SaveMenu() override { return actions.push_back("save"), true; }
+    void Announce(AccessEvent event, int element) override {
+        events.push_back(std::string(AccessEventName(event)) + " " + std::to_string(element));
+    }
+    Log events; // what assistive technology was told
 };
 
 // All Programs (position 3, at 6 o'clock of 8 on a 1366 x 728 work area at (100, 50)) holds
@@ -207,6 +212,79 @@ TEST_F(PopupControllerTest, ClicksKeysAndTheWheelRunAndScrollAsTheUserExpects) {
     EXPECT_EQ(host.actions, Log{});
     popup.OnMouseUp(mouse::Left, x, y);
     EXPECT_EQ(host.actions.back(), "command 71");
+}
+
+TEST_F(PopupControllerTest, ElementsFollowTheScrollAndThePanelAnnouncesWhatChanged) {
+    EXPECT_TRUE(popup.Elements().empty() && (popup.Window().States & access::Invisible)) << "closed";
+    app.dock.SlotCaption[3] = "All Programs Group";
+    Open(40);
+    EXPECT_EQ(host.events, (Log{"popup-start -1", "focus -1"}));
+    EXPECT_EQ(popup.Window().Name, "All Programs Group");
+    EXPECT_EQ(popup.Window().Role, AccessRole::MenuPopup);
+    const uint32_t F = access::Focusable, U = access::Unavailable;
+    const AccessRole B = AccessRole::PushButton, M = AccessRole::MenuItem;
+    const struct {
+        int pages, element;
+        const char *name, *key, *action;
+        AccessRole role;
+        uint32_t states;
+    } rows[] = {
+        // Scroll layout, 18 rows: PgUp, the rows, PgDn. A built-in command runs.
+        {0, 0, "PgUp", "Page Up", "", B, F | U},
+        {0, 1, "Member 1", "0", "Open", M, F},
+        {0, 2, "Member 2", "1", "Run", M, F},
+        {0, 11, "Member 11", "A", "Open", M, F},
+        {0, 19, "PgDn", "Page Down", "Press", B, F},
+        // PgDn's default action twice: the last page starts at entry 23; after 36 no letter.
+        {2, 0, "PgUp", "Page Up", "Press", B, F},
+        {0, 1, "Member 23", "M", "Open", M, F},
+        {0, 15, "Member 37", "", "Open", M, F},
+        {0, 19, "PgDn", "Page Down", "", B, F | U},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        host.events.clear();
+        for (int p = 0; p < row.pages; ++p)
+            EXPECT_TRUE(popup.DoDefaultAction(19));
+        EXPECT_EQ(host.events.size(), 18u * row.pages) << "every row names another entry";
+        const std::vector<AccessibleElement> list = popup.Elements();
+        ASSERT_EQ(list.size(), 20u);
+        const AccessibleElement& e = list[row.element];
+        EXPECT_EQ(e.Name + "|" + e.Shortcut + "|" + e.DefaultAction,
+                  std::string(row.name) + "|" + row.key + "|" + row.action);
+        EXPECT_EQ(e.Role, row.role);
+        EXPECT_EQ(e.States, row.states);
+        const Rect& r = popup.Panel().RowRects[row.element]; // the row's place, on the screen
+        EXPECT_EQ(e.Bounds, (Rect{100 + r.left, 50 + r.top, 100 + r.right, 50 + r.bottom}));
+    }
+    EXPECT_FALSE(popup.DoDefaultAction(19)) << "PgDn at the end has nothing to do";
+
+    // The arrows light a row, focused but not hot; the menu key opens its item menu at the row.
+    host.events.clear();
+    popup.OnKeyDown(key::Down);
+    EXPECT_EQ(host.events, Log{"focus 1"});
+    EXPECT_EQ(popup.Elements()[1].States, F | access::Focused);
+    popup.OnKeyDown(key::Apps);
+    const Rect& r = popup.Panel().RowRects[1];
+    EXPECT_EQ(host.actions, (Log{"item-menu at " + std::to_string(100 + (r.left + r.right) / 2) + "," +
+                                     std::to_string(50 + (r.top + r.bottom) / 2),
+                                 "show"}));
+    EXPECT_EQ(app.dock.CurrentItem, 128 + 23);
+    // A row's default action runs its entry as a click does; the panel closes.
+    host.actions.clear();
+    host.events.clear();
+    EXPECT_TRUE(popup.DoDefaultAction(2));
+    EXPECT_EQ(host.actions, (Log{"hide", "focus-dock", "launch 152"}));
+    EXPECT_EQ(host.events, Log{"popup-end -1"});
+
+    // The normal layout lists its rows only; the pointer lights them hot.
+    SetUp();
+    Open(5);
+    host.events.clear();
+    popup.OnMouseMove(0, Row(3).first, Row(3).second);
+    EXPECT_EQ(host.events, Log{"focus 2"});
+    EXPECT_EQ(popup.Elements().size(), 5u);
+    EXPECT_EQ(popup.Elements()[2].States, F | access::Focused | access::HotTracked);
 }
 
 TEST_F(PopupControllerTest, AMemberDraggedOutIsRemovedThePanelShrinksAndTheFileIsSaved) {

@@ -1,8 +1,11 @@
 // The dock window's messages reach the controller as the user's input, and the controller's
-// requests reach the real window: capture, timers, window order.
+// requests reach the real window: capture, timers, window order, the accessible object and its
+// events.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <string>
@@ -23,6 +26,27 @@ struct QuietProgram : win::IProgram {
     void EndSession(bool) override {}
     void FramePresented(double) override {}
 };
+
+struct SeenEvent {
+    DWORD event;
+    HWND hwnd;
+    LONG object;
+    LONG child;
+    bool operator==(const SeenEvent&) const = default;
+};
+std::vector<SeenEvent> g_seen;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    g_seen.push_back({event, hwnd, object, child});
+}
+
+VARIANT Child(LONG id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
 
 // A 400 x 300 dock at (20, 10) with eight positions on a circle of 100 pixels; position 1 (at
 // 3 o'clock) is a shortcut, the others blank.
@@ -71,7 +95,7 @@ protected:
     }
     bool Topmost() const { return (GetWindowLongPtrA(dock.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
     // Runs the window's messages (its timers among them) for `ms` milliseconds.
-    static void RunMessages(DWORD ms) {
+    static void RunMessages(DWORD ms = 200) {
         const DWORD end = GetTickCount() + ms;
         MSG msg;
         while (static_cast<int>(end - GetTickCount()) > 0) {
@@ -148,6 +172,65 @@ TEST_F(FrmMainInput, TimersTickThroughTheWindowAndRestWhenIdle) {
     EXPECT_TRUE(dock.Controller().TimerRunning(DockTimer::PointerLeft));
     RunMessages(400);
     EXPECT_TRUE(Traced("paint EffectAction 1")) << "the centre cross-faded after the pointer rested";
+}
+
+// The accessible object as the system hands it out; another process reading it is the
+// end-to-end test's part (tests/e2e/test_access.py).
+TEST_F(FrmMainInput, TheAccessibleObjectReadsTheRingRaisesTheSelectionsEventsAndOutlivesTheWindow) {
+    win::OleSession ole;
+    ASSERT_TRUE(ole.Start());
+    g_seen.clear();
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &OnWinEvent,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    dock.Controller().AltSpace();
+    // No window manager gives the test's window the foreground: that watch would end the
+    // keyboard mode.
+    dock.Controller().StopAllTimers();
+    for (const WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT}) // wraps to position 8, back to 1, on to 2
+        SendMessageA(dock.Hwnd(), WM_KEYDOWN, key, 0);
+    RunMessages();
+    UnhookWinEvent(hook);
+    const HWND w = dock.Hwnd();
+    EXPECT_EQ(g_seen, (std::vector<SeenEvent>{{EVENT_OBJECT_FOCUS, w, OBJID_CLIENT, CHILDID_SELF},
+                                              {EVENT_OBJECT_FOCUS, w, OBJID_CLIENT, 9},
+                                              {EVENT_OBJECT_FOCUS, w, OBJID_CLIENT, 2},
+                                              {EVENT_OBJECT_FOCUS, w, OBJID_CLIENT, 3}}));
+    EXPECT_TRUE(Traced("paint DockAction 2")) << "the selection is drawn lit";
+
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(w, static_cast<DWORD>(OBJID_CLIENT), win::kIidAccessible,
+                                         reinterpret_cast<void**>(&acc)),
+              S_OK);
+    LONG count = 0, left = 0, top = 0, width = 0, height = 0;
+    EXPECT_EQ(acc->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 9);
+    VARIANT v;
+    EXPECT_EQ(acc->get_accState(Child(3), &v), S_OK);
+    EXPECT_TRUE(v.lVal & STATE_SYSTEM_FOCUSED) << "the selection";
+    EXPECT_TRUE(v.lVal & STATE_SYSTEM_UNAVAILABLE) << "a blank";
+    BSTR name = nullptr;
+    EXPECT_EQ(acc->get_accName(Child(2), &name), S_OK);
+    EXPECT_STREQ(name, L"One");
+    SysFreeString(name);
+    const DockSlot& one = app.geo.Slots[1];
+    EXPECT_EQ(acc->accLocation(&left, &top, &width, &height, Child(2)), S_OK);
+    EXPECT_EQ((std::vector<LONG>{left, top, width}),
+              (std::vector<LONG>{20 + one.IconLeft, 10 + one.IconTop, 48}));
+    EXPECT_EQ(acc->accHitTest(left + 1, top + height - 1, &v), S_OK);
+    EXPECT_EQ(v.lVal, 2);
+    EXPECT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(9), &v), S_FALSE) << "the last position has no next";
+    // The default action runs from the window's own messages, after the request returned.
+    EXPECT_EQ(acc->accDoDefaultAction(Child(3)), DISP_E_MEMBERNOTFOUND) << "a blank runs nothing";
+    EXPECT_EQ(acc->accDoDefaultAction(Child(2)), S_OK);
+    EXPECT_FALSE(Traced("dock launch item=1"));
+    RunMessages();
+    EXPECT_TRUE(Traced("access action window=FrmMain child=2 ok=1"));
+    EXPECT_TRUE(Traced("dock launch item=1"));
+    // A client holding the object after the window went gets an error, not a crash.
+    dock.Unload();
+    EXPECT_TRUE(FAILED(acc->get_accChildCount(&count)));
+    acc->Release();
 }
 
 } // namespace

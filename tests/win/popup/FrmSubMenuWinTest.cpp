@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -115,6 +117,45 @@ TEST_F(FrmSubMenuWin, OneWheelMessageWithSeveralNotchesScrollsAsManyEntries) {
     Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA / 2)), 0);
     Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA / 2)), 0);
     EXPECT_EQ(popup.Controller().Panel().TopIndex, 3) << "two half notches make one";
+}
+
+TEST_F(FrmSubMenuWin, ThePanelIsReadAsAMenuOfItsRowsAndButtonsThatPageWhenPressed) {
+    win::OleSession ole;
+    ASSERT_TRUE(ole.Start());
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(popup.Hwnd(), static_cast<DWORD>(OBJID_CLIENT), win::kIidAccessible,
+                                         reinterpret_cast<void**>(&acc)),
+              S_OK);
+    VARIANT id, out;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    const auto name = [&](LONG child) {
+        BSTR text = nullptr;
+        id.lVal = child;
+        acc->get_accName(id, &text);
+        const std::wstring copy = text ? text : L"";
+        SysFreeString(text);
+        return copy;
+    };
+    LONG count = 0;
+    acc->get_accChildCount(&count);
+    EXPECT_EQ(count, 6) << "PgUp, four rows, PgDn";
+    id.lVal = CHILDID_SELF;
+    acc->get_accRole(id, &out);
+    EXPECT_EQ(out.lVal, ROLE_SYSTEM_MENUPOPUP);
+    EXPECT_EQ(name(1) + L"|" + name(2), L"PgUp|Member 1");
+    id.lVal = 1;
+    EXPECT_EQ(acc->accDoDefaultAction(id), DISP_E_MEMBERNOTFOUND) << "PgUp cannot page yet";
+    id.lVal = 6;
+    EXPECT_EQ(acc->accDoDefaultAction(id), S_OK);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(name(2), L"Member 5") << "PgDn paged";
+    Send(WM_KEYDOWN, VK_ESCAPE, 0); // closed, the panel lists nothing
+    acc->get_accChildCount(&count);
+    EXPECT_EQ(count, 0);
+    acc->Release();
 }
 
 TEST_F(FrmSubMenuWin, AMemberDraggedOutHeldByTheCaptureIsRemovedAndTheFileWritten) {

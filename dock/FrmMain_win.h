@@ -19,8 +19,8 @@
 #include "dock/DropTarget_win.h"
 #include "dock/ImageCache_win.h"
 #include "items/DragDrop.h"
-#include "platform/Handles_win.h"
 #include "platform/Accessible_win.h"
+#include "platform/Handles_win.h"
 #include "platform/Window_win.h"
 
 namespace qor {
@@ -29,7 +29,10 @@ struct AppState;
 class FrmSubMenu;
 class FrmTray;
 
-class FrmMain final : private IDockHost, private IDropHost, private IDropSink, private win::IAccessibleSource {
+class FrmMain final : private IDockHost,
+                      private IDropHost,
+                      private IDropSink,
+                      private win::IAccessibleSource {
 public:
     // Timer ids of the window beyond the controller's five (DockTimer 1..5).
     enum class Timer : UINT_PTR {

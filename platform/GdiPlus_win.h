@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "platform/CodePage_win.h"
 #include "platform/Handles_win.h"
 
 namespace qor::gdip {
@@ -22,13 +23,7 @@ inline GpBitmap* AsBitmap(const Image& image) {
 
 // ANSI path (system code page) to the UTF-16 text GDI+ takes.
 inline std::wstring Widen(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
+    return win::FromCodePage(text);
 }
 
 } // namespace qor::gdip

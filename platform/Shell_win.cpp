@@ -13,6 +13,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/CodePage_win.h"
 #include "platform/Handles_win.h"
 #include "platform/Window_win.h"
 
@@ -22,16 +23,6 @@ namespace {
 
 constexpr DWORD kTextBuffer = 1024;
 constexpr INSTALLSTATE kInstalledLocally = INSTALLSTATE_LOCAL; // 3
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 std::string Narrow(const wchar_t* text, int length) {
     if (!text || length <= 0)
@@ -86,7 +77,7 @@ std::optional<ShellLinkInfo> ReadWithShellLink(const std::string& path) {
     win::ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())))
         return std::nullopt;
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = win::FromCodePage(path);
     if (FAILED(file->Load(wide.c_str(), STGM_READ)))
         return std::nullopt;
 
@@ -145,7 +136,7 @@ std::optional<ShellLinkInfo> ReadWithScriptHost(const std::string& path) {
     DISPID id = 0;
     if (FAILED(shell->GetIDsOfNames(IID_NULL, method, 1, LOCALE_USER_DEFAULT, &id)))
         return std::nullopt;
-    const std::wstring widePath = Widen(path);
+    const std::wstring widePath = win::FromCodePage(path);
     const win::Bstr argument(widePath.data(), static_cast<UINT>(widePath.size()));
     win::Variant arg;
     arg.v.vt = VT_BSTR;

@@ -17,8 +17,7 @@ std::string Version() {
 } // namespace
 
 std::string AboutText() {
-    return "QOR Desktop\r\nPersonal Edition, version " + Version() +
-           "\r\nCopyright (C) QORSoft. All rights reserved.";
+    return "Personal Edition, version " + Version() + "\r\nCopyright (C) QORSoft. All rights reserved.";
 }
 
 std::string AboutSystemText(const AppState& app) {

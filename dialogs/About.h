@@ -12,7 +12,7 @@ struct AppState;
 // The maker's support mailbox (the second link; the first is the web site of tray/TrayMenu.h).
 constexpr const char* kSupportMailAddress = "support@qorsoft.example";
 
-// "QOR Desktop", the edition and the full version, and the legal notice, one per line.
+// The edition and the full version, and the legal notice (the lines under the product's name).
 std::string AboutText();
 // The Windows version the program runs on, as the start-up check named it.
 std::string AboutSystemText(const AppState& app);

@@ -26,20 +26,6 @@ std::size_t Index(ConfigSlider slider) {
     return static_cast<std::size_t>(slider);
 }
 
-const char* Name(ConfigSlider slider) {
-    switch (slider) {
-    case ConfigSlider::Normal:
-        return "SldNormal";
-    case ConfigSlider::Magnified:
-        return "SldMagnified";
-    case ConfigSlider::Radius:
-        return "SldRadius";
-    case ConfigSlider::Trans:
-        return "SldTrans";
-    }
-    return "?";
-}
-
 const char* Name(ConfigCheck check) {
     switch (check) {
     case ConfigCheck::AutoRun:

@@ -176,7 +176,8 @@ bool Program::Main() {
         m_main.Load(m_instance);
         m_subMenu.Load(m_instance);
         m_main.Connect(&m_subMenu, &m_tray, this);
-        m_tray.Connect(m_main.Controller(), m_main.Hwnd(), m_subMenu.Actions(), *this);
+        m_subMenu.Connect(&m_main, &m_tray, this);
+        m_tray.Connect(m_main.Controller(), m_main.Hwnd(), &m_subMenu.Actions(), *this);
         m_ui.SetOwner(m_main.Hwnd());
     });
     Phase("LoadSkinImages", [&] { m_main.LoadImages([&](int item) { BuildItemImages(m_app, item); }); });

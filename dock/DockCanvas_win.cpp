@@ -13,6 +13,9 @@ using namespace gdip;
 namespace {
 
 constexpr float kTextBoxHeight = 128.0f;
+constexpr float kPanelFontSize = 12.0f;
+constexpr ARGB kPanelTextArgb = 0xFF010203u;
+constexpr ARGB kPanelGreyArgb = 0xFF808080u;
 // Bicubic scaling and anti-aliased glyphs may touch a pixel or two beyond the rectangle asked for.
 constexpr int kBleed = 2;
 
@@ -41,6 +44,18 @@ RECT Box(int x, int y, int width, int height, int bleed) {
     return RECT{x - bleed, y - bleed, x + width + bleed, y + height + bleed};
 }
 
+} // namespace
+
+// A skin picture at one drawn size; `source` tells a reloaded picture apart.
+struct DockCanvas::ScaledSkinEntry {
+    const void* source = nullptr;
+    int width = 0;
+    int height = 0;
+    ImageLevels levels;
+};
+
+namespace {
+constexpr std::size_t kScaledSkinKept = 4;
 } // namespace
 
 // Declared so that destruction restores the DC's own bitmap, then deletes the DIB, then the DC.
@@ -126,6 +141,11 @@ std::unique_ptr<DockCanvas> DockCanvas::Create(HDC referenceDc, int width, int h
             fontMade = canvas->CreateGraphicFont(face, 17.0f);
     if (!fontMade)
         canvas->CreateGraphicFont(nullptr, 17.0f);
+    // The panel's rows are written in Arial; where it is missing, the metric-compatible face first.
+    bool panelFontMade = false;
+    for (const wchar_t* face : {L"Arial", L"Liberation Sans", L"DejaVu Sans", L"Tahoma"})
+        if (!panelFontMade)
+            panelFontMade = canvas->CreatePanelFont(face, kPanelFontSize);
 
     GpSolidFill* fill = nullptr;
     if (GdipCreateSolidFill(0x00FFFFFFu, &fill) != Ok)
@@ -182,6 +202,36 @@ bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
     m_format = std::move(ownedFormat);
     m_textBrush = std::move(ownedWhite);
     m_outlineBrush.reset(outline);
+    return true;
+}
+
+bool DockCanvas::CreatePanelFont(const wchar_t* face, float emSize) {
+    GpFontFamily* family = nullptr;
+    if (GdipCreateFontFamilyFromName(face, nullptr, &family) != Ok || !family)
+        return false;
+    FontFamily ownedFamily(family);
+    GpFont* font = nullptr;
+    if (GdipCreateFont(family, emSize, FontStyleRegular, UnitPixel, &font) != Ok)
+        return false;
+    Font ownedFont(font);
+    GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
+        return false;
+    StringFormat ownedFormat(format);
+    GdipSetStringFormatAlign(format, StringAlignmentNear);
+    GdipSetStringFormatLineAlign(format, StringAlignmentCenter);
+    GpSolidFill* dark = nullptr;
+    if (GdipCreateSolidFill(kPanelTextArgb, &dark) != Ok)
+        return false;
+    Brush ownedDark(dark);
+    GpSolidFill* grey = nullptr;
+    if (GdipCreateSolidFill(kPanelGreyArgb, &grey) != Ok)
+        return false;
+    m_panelFamily = std::move(ownedFamily);
+    m_panelFont = std::move(ownedFont);
+    m_panelFormat = std::move(ownedFormat);
+    m_panelTextBrush = std::move(ownedDark);
+    m_panelGreyBrush.reset(grey);
     return true;
 }
 
@@ -277,10 +327,39 @@ void DockCanvas::DrawCached(ImageRef image, int level, int x, int y) {
     Touch(Box(x, y, cached->width, cached->height, 0));
 }
 
+const CachedLevel* DockCanvas::ScaledSkin(const ImageLevels& entry, int width, int height) {
+    const void* source = entry.image.get();
+    for (std::size_t i = 0; i < m_scaledSkin.size(); ++i) {
+        ScaledSkinEntry& kept = *m_scaledSkin[i];
+        if (kept.source == source && kept.width == width && kept.height == height) {
+            std::rotate(m_scaledSkin.begin(), m_scaledSkin.begin() + static_cast<std::ptrdiff_t>(i),
+                        m_scaledSkin.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return kept.levels.Cached(1);
+        }
+    }
+    auto made = std::make_unique<ScaledSkinEntry>();
+    made->source = source;
+    made->width = width;
+    made->height = height;
+    if (!ScaleIntoCache(entry.image.get(), made->levels, 1, width, height, false, m_graphics.get()))
+        return nullptr;
+    if (m_scaledSkin.size() >= kScaledSkinKept)
+        m_scaledSkin.pop_back();
+    m_scaledSkin.insert(m_scaledSkin.begin(), std::move(made));
+    return m_scaledSkin.front()->levels.Cached(1);
+}
+
 void DockCanvas::DrawScaled(ImageRef image, int x, int y, int width, int height, int fade) {
     const ImageLevels* entry = Find(image, true);
     if (!m_graphics || !entry || !entry->image || width <= 0 || height <= 0)
         return;
+    if (image.cache == ImageRef::Cache::Skin && fade == kNoFade) {
+        if (const CachedLevel* kept = ScaledSkin(*entry, width, height)) {
+            GdipDrawCachedBitmap(m_graphics.get(), kept->bitmap.get(), x, y);
+            Touch(Box(x, y, width, height, 0));
+            return;
+        }
+    }
     GpImageAttributes* attributes = m_edges.get();
     if (fade != kNoFade) {
         attributes = m_skin ? m_skin->Fade(fade) : nullptr;
@@ -344,6 +423,70 @@ void DockCanvas::DrawOutlinedText(const std::string& text, int x, int y, int box
         touched.bottom = std::min(touched.bottom, static_cast<LONG>(y + 1 + kTextBoxHeight));
     }
     Touch(touched);
+}
+
+void DockCanvas::DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                               bool clearType) {
+    const std::string trimmed = TrimBlanks(text);
+    if (!m_graphics || !m_panelFont || trimmed.empty() || boxWidth <= 0 || boxHeight <= 0)
+        return;
+    const std::wstring wide = Widen(trimmed);
+    RectF box{static_cast<float>(x), static_cast<float>(y), static_cast<float>(boxWidth),
+              static_cast<float>(boxHeight)};
+    // The hint belongs to the graphics object, which the ring's anti-aliased captions share.
+    if (clearType)
+        GdipSetTextRenderingHint(m_graphics.get(), TextRenderingHintClearTypeGridFit);
+    GdipDrawString(m_graphics.get(), wide.c_str(), static_cast<INT>(wide.size()), m_panelFont.get(), &box,
+                   m_panelFormat.get(), grey ? m_panelGreyBrush.get() : m_panelTextBrush.get());
+    if (clearType)
+        GdipSetTextRenderingHint(m_graphics.get(), TextRenderingHintAntiAlias);
+    Touch(Box(x, y, boxWidth, boxHeight, kBleed));
+}
+
+void DockCanvas::Keep(int slot, int x, int y, int width, int height, uint64_t tag) {
+    if (slot < 0 || slot >= static_cast<int>(m_kept.size()) || !m_surface || !m_surface->bits)
+        return;
+    KeptPixels& kept = m_kept[static_cast<std::size_t>(slot)];
+    kept.valid = false;
+    const RECT r{std::max(x, 0), std::max(y, 0), std::min(x + width, m_width),
+                 std::min(y + height, m_height)};
+    if (IsEmpty(r)) {
+        kept.pixels = {}; // an empty rectangle forgets the slot
+        return;
+    }
+    if (m_graphics)
+        GdipFlush(m_graphics.get(), FlushIntentionSync);
+    const auto w = static_cast<std::size_t>(r.right - r.left);
+    kept.pixels.resize(w * static_cast<std::size_t>(r.bottom - r.top));
+    for (LONG row = r.top; row < r.bottom; ++row)
+        std::copy_n(m_surface->bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) +
+                        static_cast<std::size_t>(r.left),
+                    w, kept.pixels.data() + static_cast<std::size_t>(row - r.top) * w);
+    kept.rect = r;
+    kept.tag = tag;
+    kept.valid = true;
+}
+
+bool DockCanvas::Restore(int slot, int x, int y, int width, int height, uint64_t tag) {
+    if (slot < 0 || slot >= static_cast<int>(m_kept.size()) || !m_surface || !m_surface->bits)
+        return false;
+    const KeptPixels& kept = m_kept[static_cast<std::size_t>(slot)];
+    const RECT r{x, y, x + width, y + height};
+    if (!kept.valid || kept.tag != tag || IsEmpty(r) || r.left < kept.rect.left || r.top < kept.rect.top ||
+        r.right > kept.rect.right || r.bottom > kept.rect.bottom)
+        return false;
+    if (m_graphics)
+        GdipFlush(m_graphics.get(), FlushIntentionSync);
+    const auto keptWidth = static_cast<std::size_t>(kept.rect.right - kept.rect.left);
+    const auto w = static_cast<std::size_t>(r.right - r.left);
+    for (LONG row = r.top; row < r.bottom; ++row)
+        std::copy_n(kept.pixels.data() + static_cast<std::size_t>(row - kept.rect.top) * keptWidth +
+                        static_cast<std::size_t>(r.left - kept.rect.left),
+                    w,
+                    m_surface->bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) +
+                        static_cast<std::size_t>(r.left));
+    Touch(r);
+    return true;
 }
 
 void DockCanvas::Present(uint8_t alpha) {

@@ -1,16 +1,18 @@
 // The GDI+ canvas the paint procedures draw on: a 32-bit DIB section selected into a memory
-// DC, a GDI+ graphics object drawing into its pixels, and the text objects of the captions and
-// letters.
+// DC, a GDI+ graphics object drawing into its pixels, and the text objects of the ring's captions
+// and letters and of the pop-up panel's rows. The dock and the group pop-up each own one.
 // It knows nothing of the window: Present hands the frame to a presenter callback (the window's
 // UpdateLayeredWindow), so the same canvas serves the dock, the benchmark and the tests.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dock/Canvas.h"
 #include "platform/GdiPlus_win.h"
@@ -21,6 +23,7 @@ namespace qor {
 class ImageCache;
 class SkinCache;
 struct ImageLevels;
+struct CachedLevel;
 
 // One frame handed to the window. `dirty` is the part that changed since the previous present;
 // `partial` is false when the whole canvas must be copied (first frame, changed alpha, or change
@@ -72,14 +75,24 @@ public:
     void DrawSource(ImageRef image, float sx, float sy, float sw, float sh, float dx, float dy, float dw,
                     float dh) override;
     void DrawOutlinedText(const std::string& text, int x, int y, int boxWidth) override;
+    void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                       bool clearType) override;
+    void Keep(int slot, int x, int y, int width, int height, uint64_t tag) override;
+    bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) override;
     void Present(uint8_t alpha) override;
 
 private:
     struct Surface; // the DC, DIB section and the selection of the DIB
     DockCanvas() = default;
     bool CreateGraphicFont(const wchar_t* face, float emSize);
+    // The pop-up panel's text objects: a regular font of `emSize` pixels, left and centred
+    // alignment, a dark and a grey brush.
+    bool CreatePanelFont(const wchar_t* face, float emSize);
     // The entry of an image; with `level0`, an item's level 0 left for later is made first.
     const ImageLevels* Find(ImageRef image, bool level0) const;
+    // A skin picture drawn scaled is kept at that size as a cached bitmap: the pop-up's body is
+    // stretched to the same height at every repaint, which costs far more than drawing it.
+    const CachedLevel* ScaledSkin(const ImageLevels& entry, int width, int height);
     // Records that the pixels of a rectangle (clipped to the canvas) changed.
     void Touch(RECT r);
 
@@ -92,10 +105,25 @@ private:
     gdip::FontFamily m_family;
     gdip::Font m_font;
     gdip::StringFormat m_format;
-    gdip::Brush m_textBrush;       // white
-    gdip::Brush m_outlineBrush;    // near-black outline
-    gdip::Brush m_fillBrush;       // FillRect's colour, set per call
+    gdip::Brush m_textBrush;    // white
+    gdip::Brush m_outlineBrush; // near-black outline
+    gdip::Brush m_fillBrush;    // FillRect's colour, set per call
+    gdip::FontFamily m_panelFamily;
+    gdip::Font m_panelFont;
+    gdip::StringFormat m_panelFormat;
+    gdip::Brush m_panelTextBrush;  // near-black
+    gdip::Brush m_panelGreyBrush;  // an inactive button's label
     gdip::ImageAttributes m_edges; // scaled drawing without transparent fringes
+
+    struct ScaledSkinEntry;
+    std::vector<std::unique_ptr<ScaledSkinEntry>> m_scaledSkin; // most recently used first
+    struct KeptPixels {
+        RECT rect{};
+        uint64_t tag = 0;
+        bool valid = false;
+        std::vector<uint32_t> pixels;
+    };
+    std::array<KeptPixels, 4> m_kept;
 
     ImageCache* m_items = nullptr;
     const SkinCache* m_skin = nullptr;

@@ -29,9 +29,8 @@ struct DockRuntime {
     bool Dragging = false;
     int DragSlot = -1;
     int ClickedSlot = -1;
+    int ClickedEntry = -1; // entry (1..Count) of the pop-up row last right-clicked
     int CurrentItem = -1;
-    // Entry number (1..Count) of the pop-up row last right-clicked; the item menu reads it.
-    int ClickedEntry = -1;
     int CentreImage = -1;
 
     // Per-position data refreshed from the store by IniIconParam.

@@ -406,12 +406,12 @@ void FrmMain::RunCommand(int code) {
 
 void FrmMain::OpenPopup(int slot) {
     if (m_popup)
-        m_popup->MenuFocus(true, slot);
+        m_popup->Actions().MenuFocus(slot);
 }
 
 void FrmMain::ClosePopup(bool keepDockAway) {
     if (m_popup)
-        m_popup->EscCancel(keepDockAway);
+        m_popup->Actions().EscCancel(keepDockAway);
 }
 
 void FrmMain::OpenItemMenu() {

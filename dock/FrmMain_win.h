@@ -100,6 +100,7 @@ public:
     // The canvas the paint procedures draw on; null before Load and after Unload.
     DockCanvas* Canvas() const { return m_canvas.get(); }
     ImageCache* Images() const { return m_images.get(); }
+    SkinCache* Skin() const { return m_skin.get(); }
     int Width() const { return m_canvas ? m_canvas->Width() : 0; }
     int Height() const { return m_canvas ? m_canvas->Height() : 0; }
 

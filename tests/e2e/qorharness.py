@@ -31,6 +31,7 @@ ARTIFACTS = Path(os.environ.get("QOR_ARTIFACTS", REPO / "build" / "artifacts")) 
 PROGRAM_IMAGE = "QORDesktop.exe"
 # Wine names the X window class after the executable, in lower case.
 PROGRAM_CLASS = "qordesktop.exe"
+WINE_TRAY_NAME = "Wine System Tray"
 
 COMMON_DATA = ("Program Files", "Common Files", "QORSoft", "QOR Desktop")
 REGISTRY_KEY = r"HKEY_CURRENT_USER\Software\QOR Desktop"
@@ -118,6 +119,15 @@ class Image:
     def row(self, y: int) -> bytes:
         stride = self.width * 3
         return self.rgb[y * stride:(y + 1) * stride]
+
+    def with_region(self, other: "Image", rect: "Rect") -> "Image":
+        """A copy of this picture whose pixels inside `rect` come from `other` (same size)."""
+        rgb = bytearray(self.rgb)
+        left, right = max(0, rect.x), min(self.width, rect.x + rect.w)
+        for y in range(max(0, rect.y), min(self.height, rect.y + rect.h)):
+            start, end = (y * self.width + left) * 3, (y * self.width + right) * 3
+            rgb[start:end] = other.rgb[start:end]
+        return Image(self.width, self.height, bytes(rgb), self.path)
 
     def diff(self, other: "Image", exclude=()) -> tuple[int, Rect | None]:
         """Number of differing pixels outside the `exclude` rectangles, and their bounding box."""
@@ -254,6 +264,13 @@ class Screen:
         for pid in pids:
             ids.update(self._search("--pid", pid))
         return [w for w in (self.window_info(i) for i in sorted(ids)) if w is not None]
+
+    def wine_tray_windows(self):
+        """Wine's own notification-area window: without a desktop environment Wine's desktop
+        process shows the programs' notification icons in a "Wine System Tray" window of its own,
+        one after the other from its left edge."""
+        found = (self.window_info(i) for i in self._search("--name", WINE_TRAY_NAME))
+        return [w for w in found if w and w.viewable]
 
     def _search(self, *args):
         out = _run(["xdotool", "search", *map(str, args)], env=self.env(), timeout=30).stdout
@@ -445,20 +462,38 @@ class QorApp:
         self.exe = exe
         self.trace_path = run_dir / "trace.txt"
         self.proc: subprocess.Popen | None = None
-        self.bare: Image | None = None
+        self._bare: Image | None = None
         self.started_at = 0.0
         self.shots = 0
 
+    @property
+    def bare(self) -> Image | None:
+        """The screen taken before the start. Wine's notification-area window, which appears
+        once the program adds its icon, is part of the surroundings rather than the program's
+        painting: it is shown in this picture as it shows now."""
+        trays = self.screen.wine_tray_windows() if self._bare is not None else []
+        if not trays:
+            return self._bare
+        now = self.screen.grab()
+        picture = self._bare
+        for tray in trays:
+            picture = picture.with_region(now, tray.rect)
+        return picture
+
+    @bare.setter
+    def bare(self, picture: Image | None):
+        self._bare = picture
+
     # starting ---------------------------------------------------------------------------
     def capture_bare(self) -> Image:
-        self.bare = self.screenshot("bare")
-        return self.bare
+        self._bare = self.screenshot("bare")
+        return self._bare
 
     def start(self, trace=True, wait=True, **extra_env):
         if not self.exe.exists():
             raise FileNotFoundError(f"{self.exe} has not been built")
         self.run_dir.mkdir(parents=True, exist_ok=True)
-        if self.bare is None:
+        if self._bare is None:
             self.capture_bare()
         if trace:
             extra_env["QOR_TRACE"] = str(self.trace_path)

@@ -20,8 +20,7 @@ TRAY_MENU = "Change User &Icon:1|&Settings:1|&About QOR Desktop:1|-|&Exit:1"
 
 
 def _tray(qor: h.QorApp):
-    ids = qor.screen._search("--name", "Wine System Tray")
-    shown = [w for w in (qor.screen.window_info(i) for i in ids) if w and w.viewable]
+    shown = qor.screen.wine_tray_windows()
     assert shown, "no \"Wine System Tray\" window: the program added no notification icon"
     return shown[0]
 

@@ -24,6 +24,11 @@ public:
     void DrawOutlinedText(const std::string& text, int, int, int) override {
         calls += static_cast<long>(text.size());
     }
+    void DrawPanelText(const std::string& text, int, int, int, int, bool, bool) override {
+        calls += static_cast<long>(text.size());
+    }
+    void Keep(int, int, int, int, int, uint64_t) override { ++calls; }
+    bool Restore(int, int, int, int, int, uint64_t) override { return false; }
     void Present(uint8_t) override { ++calls; }
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,7 +13,18 @@
 namespace qor::test {
 
 struct CanvasCall {
-    enum class Op { Clear, FillRect, DrawCached, DrawScaled, DrawSource, DrawText, Present };
+    enum class Op {
+        Clear,
+        FillRect,
+        DrawCached,
+        DrawScaled,
+        DrawSource,
+        DrawText,
+        PanelText,
+        Keep,
+        Restore,
+        Present
+    };
     Op op = Op::Clear;
     ImageRef image{};
     int level = -1;
@@ -20,6 +32,8 @@ struct CanvasCall {
     int fade = kNoFade;
     float sx = 0, sy = 0, sw = 0, sh = 0, dx = 0, dy = 0, dw = 0, dh = 0;
     std::string text;
+    bool grey = false;      // panel text
+    bool clearType = false; // panel text
     uint32_t argb = 0;
     Composite mode = Composite::SourceOver;
     int alpha = -1;
@@ -43,6 +57,12 @@ inline const char* OpName(CanvasCall::Op op) {
         return "DrawSource";
     case CanvasCall::Op::DrawText:
         return "DrawText";
+    case CanvasCall::Op::PanelText:
+        return "PanelText";
+    case CanvasCall::Op::Keep:
+        return "Keep";
+    case CanvasCall::Op::Restore:
+        return "Restore";
     case CanvasCall::Op::Present:
         return "Present";
     }
@@ -70,6 +90,14 @@ inline std::ostream& operator<<(std::ostream& os, const CanvasCall& c) {
     case CanvasCall::Op::DrawText:
         os << " '" << c.text << "' at " << c.x << "," << c.y << " w " << c.width;
         break;
+    case CanvasCall::Op::PanelText:
+        os << " '" << c.text << "' in " << c.x << "," << c.y << " " << c.width << "x" << c.height
+           << (c.grey ? " grey" : "") << (c.clearType ? " cleartype" : "");
+        break;
+    case CanvasCall::Op::Keep:
+    case CanvasCall::Op::Restore:
+        os << " " << c.level << " " << c.x << "," << c.y << " " << c.width << "x" << c.height;
+        break;
     case CanvasCall::Op::Present:
         os << " alpha " << c.alpha;
         break;
@@ -81,6 +109,9 @@ class RecordingCanvas final : public ICanvas {
 public:
     using Op = CanvasCall::Op;
     std::vector<CanvasCall> calls;
+    // The tag each slot was kept with (0: nothing kept); Restore answers as a canvas that kept
+    // the pixels would.
+    std::array<uint64_t, 4> keptTag{};
 
     void Clear(uint32_t argb) override {
         CanvasCall c;
@@ -118,6 +149,30 @@ public:
         CanvasCall c;
         c.op = Op::DrawText;
         c.text = text, c.x = x, c.y = y, c.width = boxWidth;
+        calls.push_back(c);
+    }
+    void DrawPanelText(const std::string& text, int x, int y, int boxWidth, int boxHeight, bool grey,
+                       bool clearType) override {
+        CanvasCall c;
+        c.op = Op::PanelText;
+        c.text = text, c.x = x, c.y = y, c.width = boxWidth, c.height = boxHeight, c.grey = grey;
+        c.clearType = clearType;
+        calls.push_back(c);
+    }
+    void Keep(int slot, int x, int y, int width, int height, uint64_t tag) override {
+        Record(Op::Keep, slot, x, y, width, height);
+        keptTag.at(static_cast<std::size_t>(slot)) = width > 0 && height > 0 ? tag : 0;
+    }
+    bool Restore(int slot, int x, int y, int width, int height, uint64_t tag) override {
+        if (tag == 0 || keptTag.at(static_cast<std::size_t>(slot)) != tag)
+            return false;
+        Record(Op::Restore, slot, x, y, width, height);
+        return true;
+    }
+    void Record(Op op, int slot, int x, int y, int width, int height) {
+        CanvasCall c;
+        c.op = op;
+        c.level = slot, c.x = x, c.y = y, c.width = width, c.height = height;
         calls.push_back(c);
     }
     void Present(uint8_t alpha) override {

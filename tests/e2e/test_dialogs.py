@@ -20,78 +20,14 @@ from test_ring import (COUNT_CODES, LAYOUTS, _colour_png, _write_ring_files, CEN
                        ring_squares)
 from test_tray_menu import _click_icon, _menu_shown
 
-DIALOG_EXE = h.BUILD_WIN / "qor_dialog.exe"
 SETTINGS = "QOR Desktop - Settings"
-TOUR = "QOR Desktop Getting Started"
-MESSAGE = "QOR Desktop"  # the caption of the program's message boxes
-FILE_NAME_BOX = "Edit:0"  # the file name box of the common file dialog
+TOUR = h.TOUR_CAPTION
+MESSAGE = h.MESSAGE_CAPTION
 
 pytestmark = pytest.mark.parametrize("desktop", ["1366x768"], indirect=True)
 
 
-class Dialogs:
-    """The dialogs of one run, through qor_dialog.exe."""
-
-    def __init__(self, qor: h.QorApp):
-        self.qor = qor
-
-    def run(self, *args, timeout=60):
-        res = self.qor.prefix.wine(DIALOG_EXE, *args, timeout=timeout)
-        assert res.returncode == 0, f"qor_dialog {' '.join(map(str, args))}: {res.stdout} {res.stderr}"
-        return res.stdout
-
-    def wait(self, caption, seconds=20):
-        self.run("wait", caption, int(seconds * 1000), timeout=seconds + 60)
-
-    def gone(self, caption, seconds=20, settle=True):
-        self.run("gone", caption, int(seconds * 1000), timeout=seconds + 60)
-        if not settle:  # a message box: the next one may have the same caption
-            return
-        # Without a window manager the X window of a destroyed dialog stays on the screen for up
-        # to two seconds more (Wine waits for an answer no one sends): until then the screen
-        # still shows it.
-        deadline = time.monotonic() + 10
-        ring = self.qor.main_window()
-        while any(w.viewable and w.name == caption and w.id != ring.id for w in self.qor.windows()):
-            assert time.monotonic() < deadline, f"the window \"{caption}\" stays on the screen"
-            time.sleep(0.1)
-
-    def controls(self, caption):
-        """{text or "class:n": {"id", "class", "text", state...}} and the window's rectangle."""
-        found, seen, window = {}, {}, None
-        for line in self.run("dump", caption).splitlines():
-            parts = line.split("\t")
-            if parts[0] == "window":
-                window = h.Rect(*(lambda l, t, r, b: (l, t, r - l, b - t))(*map(int, parts[1].split(","))))
-                continue
-            if len(parts) < 4:
-                continue
-            control = {"id": int(parts[0]), "class": parts[1], "text": parts[2]}
-            control.update(kv.split("=", 1) for kv in parts[3].split())
-            n = seen.get(parts[1], 0)
-            seen[parts[1]] = n + 1
-            found[f"{parts[1]}:{n}"] = control
-            found.setdefault(parts[2], control)
-        return found, window
-
-    def answer(self, expected_text, button):
-        """Waits for the program's message box, checks its text, presses a button ("#6" Yes)."""
-        self.wait(MESSAGE)
-        controls, _ = self.controls(MESSAGE)
-        texts = " ".join(c["text"] for c in controls.values())
-        assert expected_text in texts, f"the message box says {texts!r}"
-        self.run("click", MESSAGE, button)
-        self.gone(MESSAGE, settle=False)
-
-    def choose_file(self, title, windows_path, button):
-        """Types the path into the common file dialog's name box and presses its button."""
-        self.wait(title)
-        self.run("settext", title, FILE_NAME_BOX, windows_path)
-        self.run("click", title, button)
-        self.gone(title)
-
-
-def _open_settings(qor: h.QorApp, dialogs: Dialogs, opened: int):
+def _open_settings(qor: h.QorApp, dialogs: h.Dialogs, opened: int):
     """"&Settings" from the notification icon's menu, the `opened`+1-th time."""
     _click_icon(qor, 3)
     _menu_shown(qor, "tray", opened)
@@ -123,7 +59,7 @@ def test_settings_change_the_running_ring_are_stored_and_reset(qor: h.QorApp):
     qor.screen.xdotool("mousemove", 1, 1)
     qor.start()
     qor.wait_stable("eight")
-    dialogs = Dialogs(qor)
+    dialogs = h.Dialogs(qor)
 
     _open_settings(qor, dialogs, 0)
     controls, window = dialogs.controls(SETTINGS)
@@ -176,7 +112,7 @@ def test_settings_change_the_running_ring_are_stored_and_reset(qor: h.QorApp):
 
 def test_restore_brings_back_the_backed_up_ring(qor: h.QorApp):
     _start(qor)
-    dialogs = Dialogs(qor)
+    dialogs = h.Dialogs(qor)
     menu_path = qor.prefix.data_dir() / "QORMenu.cfg"
     backup = qor.prefix.drive_c / "qor-ring.bak"
     backup.unlink(missing_ok=True)
@@ -215,7 +151,7 @@ def test_restore_brings_back_the_backed_up_ring(qor: h.QorApp):
 
 def test_tour_at_first_start_pages_and_can_be_turned_off(qor: h.QorApp):
     qor.start()  # a fresh install: no stored data
-    dialogs = Dialogs(qor)
+    dialogs = h.Dialogs(qor)
     dialogs.wait(TOUR, 30)
 
     def state():

@@ -8,13 +8,6 @@
 
 namespace qor::dlg {
 
-namespace {
-
-// The blue of a Windows dialog's main instruction.
-constexpr COLORREF kAccent = RGB(0x00, 0x33, 0x99);
-
-} // namespace
-
 std::string ControlText(HWND dialog, int id) {
     const HWND control = GetDlgItem(dialog, id);
     if (!control)
@@ -87,10 +80,18 @@ win::GdiObject<HFONT> DerivedFont(HWND dialog, int weight, int percent) {
         return win::GdiObject<HFONT>{};
     font.lfWeight = weight;
     font.lfHeight = MulDiv(font.lfHeight, percent, 100);
+    // The face the dialog font really is ("MS Shell Dlg 2" is a name the system maps to one), so
+    // that the bold and larger versions come from that face's own family.
+    if (const win::WindowDc dc(dialog); dc) {
+        const win::SelectedObject selected(dc.get(), current);
+        char face[LF_FACESIZE] = {};
+        if (GetTextFaceA(dc.get(), LF_FACESIZE, face) > 0)
+            lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    }
     return win::GdiObject<HFONT>(CreateFontIndirectA(&font));
 }
 
-void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font) {
+void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font, bool rule, COLORREF colour) {
     RECT r = item.rcItem;
     DrawThemeParentBackground(item.hwndItem, item.hDC, &r);
     char text[128] = {};
@@ -98,11 +99,13 @@ void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font) {
     const HGDIOBJ previous =
         SelectObject(item.hDC, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, kAccent);
+    SetTextColor(item.hDC, colour);
     RECT measured = r;
     DrawTextA(item.hDC, text, length, &measured, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
     DrawTextA(item.hDC, text, length, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, previous);
+    if (!rule)
+        return;
 
     // The hairline, vertically centred on the text, a little apart from it.
     const int gap = (measured.bottom - measured.top) / 2;

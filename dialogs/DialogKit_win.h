@@ -13,6 +13,9 @@
 
 namespace qor::dlg {
 
+// The blue of a Windows dialog's main instruction, for the dialogs' headings.
+constexpr COLORREF kAccentColour = RGB(0x00, 0x33, 0x99);
+
 // The dialog procedure of class T: the object arrives as the lParam of WM_INITDIALOG and is kept
 // in DWLP_USER until WM_NCDESTROY; messages before WM_INITDIALOG (WM_SETFONT) have none. T has
 // `INT_PTR OnMessage(HWND, UINT, WPARAM, LPARAM) noexcept`.
@@ -45,9 +48,9 @@ void DrawPicture(const DRAWITEMSTRUCT& item, gdip::GpImage* picture, PictureFit 
 // A font like the dialog's own, in another weight and `percent` of its height.
 win::GdiObject<HFONT> DerivedFont(HWND dialog, int weight, int percent);
 
-// An owner-drawn section heading: its text in `font` and the accent colour, and a hairline
-// from the end of the text to the control's right edge.
-void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font);
+// An owner-drawn heading: its text in `font` (the dialog's when null), in the accent colour or in
+// `colour`, and with `rule` a hairline from the end of the text to the control's right edge.
+void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font, bool rule = true, COLORREF colour = kAccentColour);
 
 // Lets a page dialog show the tab control's own background under its controls.
 void UseTabBackground(HWND page);

@@ -43,6 +43,8 @@ INT_PTR FrmAbout::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item->CtlID == IDC_ABOUT_PICTURE)
                 dlg::DrawPicture(*item, m_logo.get(), dlg::PictureFit::Fit);
+            else if (item->CtlID == IDC_ABOUT_NAME)
+                dlg::DrawHeading(*item, m_nameFont.get(), false, GetSysColor(COLOR_WINDOWTEXT));
             return TRUE;
         }
         default:

@@ -50,14 +50,6 @@ INT_PTR FrmStarted::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_DRAWITEM:
             OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
-        case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == GetDlgItem(hwnd, IDC_STARTED_HEADING)) {
-                // The heading in the accent colour of the other dialogs' headings.
-                SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0x00, 0x33, 0x99));
-                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            return FALSE;
         case WM_CLOSE:
             OnCommand(IDCANCEL);
             return TRUE;
@@ -100,6 +92,7 @@ void FrmStarted::ShowState(const TourState& state) {
     // Enter pages on while there is a page after this one.
     SendMessageA(m_hwnd, DM_SETDEFID, state.nextEnabled ? IDC_STARTED_NEXT : IDCANCEL, 0);
     InvalidateRect(GetDlgItem(m_hwnd, IDC_STARTED_PICTURE), nullptr, FALSE);
+    InvalidateRect(GetDlgItem(m_hwnd, IDC_STARTED_HEADING), nullptr, TRUE);
     if (m_app.sys.trace && m_app.sys.trace->Enabled())
         m_app.sys.trace->Line("get-started page=" + std::to_string(state.page));
 }
@@ -129,6 +122,10 @@ void FrmStarted::OnCommand(int id) {
 }
 
 void FrmStarted::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlID == IDC_STARTED_HEADING) {
+        dlg::DrawHeading(item, m_headingFont.get(), false);
+        return;
+    }
     if (item.CtlID != IDC_STARTED_PICTURE)
         return;
     // Each page's picture is decoded when it is first shown: the tour opens during start-up.

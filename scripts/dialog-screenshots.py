@@ -39,6 +39,10 @@ THEME = {
         "InactiveTitleText": "120 120 120", "ActiveBorder": "200 200 200", "InactiveBorder": "220 220 220",
     },
     r"HKCU\Software\Wine\X11 Driver": {"Decorated": "N"},
+    # The fonts copied into the Fonts folder below, registered as an installer registers them.
+    r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts": {
+        "Tahoma (TrueType)": "tahoma.ttf", "Tahoma Bold (TrueType)": "tahomabd.ttf", "Marlett (TrueType)": "marlett.ttf",
+    },
 }
 
 

@@ -50,6 +50,7 @@ def prepare(prefix: h.WinePrefix):
     for key, values in THEME.items():
         for name, data in values.items():
             prefix.reg_add(key, name, data)
+    prefix.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "96", "REG_DWORD")  # 100 %
     fonts = prefix.drive_c / "windows" / "Fonts"
     for name in ("tahoma.ttf", "tahomabd.ttf", "marlett.ttf"):
         if (WINE_FONTS / name).exists():

@@ -14,6 +14,7 @@ data is removed first, so it starts as on a fresh install. The pictures go to do
 from __future__ import annotations
 
 import shutil
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -78,8 +79,11 @@ class Shots:
         time.sleep(1.0)
         r = self.window(caption)
         shot = self.app.wait_stable(name)
-        crop = h.Image(r.w, r.h, b"".join(shot.row(y)[r.x * 3:r.right * 3] for y in range(r.y, r.bottom)))
-        crop.save(self.out / f"{name}.png")
+        crop = b"".join(shot.row(y)[r.x * 3:r.right * 3] for y in range(r.y, r.bottom))
+        # Without time stamps: taking the pictures again changes no file when nothing changed.
+        subprocess.run(["convert", "-size", f"{r.w}x{r.h}", "-depth", "8", "rgb:-", "-strip", "-define",
+                        "png:exclude-chunks=date,time,tIME", f"PNG24:{self.out / name}.png"],
+                       input=crop, check=True)
         print(f"{self.out / (name + '.png')}: {r.w}x{r.h}")
 
 

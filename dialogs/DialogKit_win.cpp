@@ -91,6 +91,15 @@ win::GdiObject<HFONT> DerivedFont(HWND dialog, int weight, int percent) {
     return win::GdiObject<HFONT>(CreateFontIndirectA(&font));
 }
 
+HFONT FollowingFont::Get(HWND window) {
+    const auto current = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+    if (!m_font || current != m_from) {
+        m_font = DerivedFont(window, m_weight, m_percent);
+        m_from = current;
+    }
+    return m_font.get();
+}
+
 void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font, bool rule, COLORREF colour) {
     RECT r = item.rcItem;
     DrawThemeParentBackground(item.hwndItem, item.hDC, &r);

@@ -48,6 +48,20 @@ void DrawPicture(const DRAWITEMSTRUCT& item, gdip::GpImage* picture, PictureFit 
 // A font like the dialog's own, in another weight and `percent` of its height.
 win::GdiObject<HFONT> DerivedFont(HWND dialog, int weight, int percent);
 
+// A derived font that is made again whenever the window's own font changes (a dialog gets a font
+// of the new size when the system's DPI changes).
+class FollowingFont {
+public:
+    FollowingFont(int weight, int percent) : m_weight(weight), m_percent(percent) {}
+    HFONT Get(HWND window);
+
+private:
+    int m_weight;
+    int m_percent;
+    HFONT m_from = nullptr;
+    win::GdiObject<HFONT> m_font;
+};
+
 // An owner-drawn heading: its text in `font` (the dialog's when null), in the accent colour or in
 // `colour`, and with `rule` a hairline from the end of the text to the control's right edge.
 void DrawHeading(const DRAWITEMSTRUCT& item, HFONT font, bool rule = true, COLORREF colour = kAccentColour);

@@ -44,7 +44,7 @@ INT_PTR FrmAbout::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
             if (item->CtlID == IDC_ABOUT_PICTURE)
                 dlg::DrawPicture(*item, m_logo.get(), dlg::PictureFit::Fit);
             else if (item->CtlID == IDC_ABOUT_NAME)
-                dlg::DrawHeading(*item, m_nameFont.get(), false, GetSysColor(COLOR_WINDOWTEXT));
+                dlg::DrawHeading(*item, m_nameFont.Get(hwnd), false, GetSysColor(COLOR_WINDOWTEXT));
             return TRUE;
         }
         default:
@@ -57,10 +57,6 @@ INT_PTR FrmAbout::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
 
 void FrmAbout::OnInitDialog(HWND hwnd) {
     m_logo = dlg::LoadPicture("QORLOGO");
-    m_nameFont = dlg::DerivedFont(hwnd, FW_BOLD, 160);
-    if (m_nameFont)
-        SendDlgItemMessageA(hwnd, IDC_ABOUT_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(m_nameFont.get()),
-                            FALSE);
     // LabAbout, LabOS, the two link labels and the acknowledgements.
     dlg::SetControlText(hwnd, IDC_ABOUT_TEXT, AboutText());
     dlg::SetControlText(hwnd, IDC_ABOUT_OS, AboutSystemText(m_app));

@@ -25,7 +25,7 @@ private:
 
     AppState& m_app;
     gdip::Image m_logo;
-    win::GdiObject<HFONT> m_nameFont;
+    dlg::FollowingFont m_nameFont{FW_BOLD, 160};
 };
 
 } // namespace qor

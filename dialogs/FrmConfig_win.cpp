@@ -407,12 +407,7 @@ void FrmConfig::OnDrawItem(const DRAWITEMSTRUCT& item) {
     }
     // A section heading of a page, in a bold version of the page's font.
     const HWND page = GetParent(item.hwndItem);
-    const auto pageFont = reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0));
-    if (!m_headingFont || pageFont != m_headingFontFrom) {
-        m_headingFont = dlg::DerivedFont(page, FW_BOLD, 100);
-        m_headingFontFrom = pageFont;
-    }
-    dlg::DrawHeading(item, m_headingFont.get());
+    dlg::DrawHeading(item, m_headingFont.Get(page));
 }
 
 void FrmConfig::OnClosing() {

@@ -82,8 +82,7 @@ private:
     bool m_modal = false;
     bool m_enableOwnerAtClose = false; // modal: the owner was enabled before
     std::array<HWND, 2> m_pages{};
-    win::GdiObject<HFONT> m_headingFont;
-    HFONT m_headingFontFrom = nullptr; // the page font m_headingFont was derived from
+    dlg::FollowingFont m_headingFont{FW_BOLD, 100};
     gdip::Image m_logo;
 };
 

@@ -65,10 +65,6 @@ INT_PTR FrmStarted::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 void FrmStarted::OnInitDialog(HWND hwnd) {
-    m_headingFont = dlg::DerivedFont(hwnd, FW_BOLD, 130);
-    if (m_headingFont)
-        SendDlgItemMessageA(hwnd, IDC_STARTED_HEADING, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(m_headingFont.get()), FALSE);
     ShowState(m_tour.Open());
     CheckDlgButton(hwnd, IDC_STARTED_DONTSHOW, m_tour.DontShowAgainAtOpen() ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(GetDlgItem(hwnd, IDC_STARTED_NEXT));
@@ -123,7 +119,7 @@ void FrmStarted::OnCommand(int id) {
 
 void FrmStarted::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlID == IDC_STARTED_HEADING) {
-        dlg::DrawHeading(item, m_headingFont.get(), false);
+        dlg::DrawHeading(item, m_headingFont.Get(m_hwnd), false);
         return;
     }
     if (item.CtlID != IDC_STARTED_PICTURE)

@@ -43,7 +43,7 @@ private:
     GetStartedTour m_tour;
     HWND m_hwnd = nullptr;
     std::array<gdip::Image, kTourPages> m_pictures;
-    win::GdiObject<HFONT> m_headingFont;
+    dlg::FollowingFont m_headingFont{FW_BOLD, 130};
 };
 
 } // namespace qor

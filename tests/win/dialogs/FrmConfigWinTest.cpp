@@ -1,6 +1,6 @@
-// The settings window and the tour from the program's own templates: what the controls show when
-// they open, what a slider's notifications and the tab strip change, and what closing stores. The
-// windows are modeless, so the test sends their controls' notifications directly.
+// The settings window from the program's own templates: what the controls show when it opens,
+// what a slider's notifications and the tab strip change, and what closing stores. The window is
+// modeless, so the test sends its controls' notifications directly.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 
 #include "core/ConfigFormat.h"
 #include "dialogs/FrmConfig_win.h"
-#include "dialogs/FrmStarted_win.h"
 #include "fakes/Fakes.h"
 #include "resources/resource.h"
 
@@ -121,28 +120,6 @@ TEST(FrmConfigWin, ShowsTheSettingsFollowsTheSlidersAndStoresOnClose) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(w.Stored().IconSize, 100);
     EXPECT_EQ(w.Stored().MagnifiedSize, 100);
-}
-
-TEST(FrmStartedWin, PagesWithItsButtonsAndStoresOnEscape) {
-    Window w;
-    w.app.cfg.HideGetStarted = 4;
-    FrmStarted tour(w.app);
-    ASSERT_TRUE(tour.Show(GetModuleHandleA(nullptr), nullptr));
-    const HWND hwnd = tour.Hwnd();
-    EXPECT_EQ(Text(hwnd), "QOR Desktop Getting Started");
-    EXPECT_EQ(Text(Find(hwnd, IDC_STARTED_STEP)), "Step 5 of 5");
-    EXPECT_FALSE(IsWindowEnabled(Find(hwnd, IDC_STARTED_NEXT)));
-    SendMessageA(Find(hwnd, IDC_STARTED_LAST), BM_CLICK, 0, 0);
-    EXPECT_EQ(Text(Find(hwnd, IDC_STARTED_STEP)), "Step 4 of 5");
-    EXPECT_TRUE(IsWindowEnabled(Find(hwnd, IDC_STARTED_NEXT)) &&
-                IsWindowEnabled(Find(hwnd, IDC_STARTED_LAST)));
-    // Enter goes on while there is a page after this one.
-    EXPECT_EQ(LOWORD(SendMessageA(hwnd, DM_GETDEFID, 0, 0)), IDC_STARTED_NEXT);
-
-    // Escape (the dialog manager's IDCANCEL) closes it: page 3 is stored.
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_FALSE(tour.IsOpen());
-    EXPECT_EQ(w.Stored().HideGetStarted, 3);
 }
 
 } // namespace

@@ -241,13 +241,16 @@ void Program::ExitProgram() {
     m_exiting = true;
     const double start = m_clock.NowMs();
     Trace("exit begin");
+    // The dialogs close first: their own closing steps store what they hold (the tour's page or
+    // "Don't show again"), and the save below is then the last one, made before the desktop is
+    // put back as it was (which changes the desktop-icons setting in memory only).
+    Phase("UnloadDialogs", [&] { UnloadDialogs(); });
     Phase("ExitSave", [&] { SaveAll("exit"); });
     Phase("ExitRestoreDesktop", [&] {
         SetDesktopIconsVisible(m_app, false);
         SetTaskbarVisible(m_app, false);
     });
     Phase("ReleaseImages", [&] { m_main.ReleaseImages(); });
-    Phase("UnloadDialogs", [&] { UnloadDialogs(); });
     Phase("UnloadFrmSubMenu", [&] { m_subMenu.Unload(); });
     Phase("UnloadFrmMain", [&] { m_main.Unload(); });
     Phase("UnloadFrmTray", [&] { m_tray.Unload(); });

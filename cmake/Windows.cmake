@@ -1,5 +1,5 @@
 # Windows build (MinGW-w64): the program, its resources and the integration tests run under Wine.
-set(QOR_WIN_LIBS gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 oleacc uuid advapi32 version msi imm32
+set(QOR_WIN_LIBS gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 oleacc uuid advapi32 version msi imm32 uxtheme
     user32 gdi32 kernel32)
 
 # Static runtime: the program runs on a bare Windows without MinGW DLLs beside it.
@@ -127,9 +127,15 @@ target_link_options(qor_dialog PRIVATE ${QOR_STATIC_LINK} -municode)
 add_executable(qor_access_client ${CMAKE_SOURCE_DIR}/tests/tools/qor_access_client.cpp)
 target_link_libraries(qor_access_client PRIVATE oleacc ole32 oleaut32)
 target_link_options(qor_access_client PRIVATE ${QOR_STATIC_LINK})
+# Drives the settings window's pages, sliders and tabs and the tour for the end-to-end journeys (a console
+# program: it prints what it finds).
+add_executable(qor_controls ${CMAKE_SOURCE_DIR}/tests/tools/qor_controls.cpp)
+target_link_options(qor_controls PRIVATE ${QOR_STATIC_LINK})
 set(QOR_DIALOGS_RC ${CMAKE_SOURCE_DIR}/resources/Dialogs.rc)
+file(GLOB QOR_DIALOG_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/tour/*.png
+     ${CMAKE_SOURCE_DIR}/resources/logo/*.png)
 set_property(SOURCE ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/QORDesktop.rc APPEND PROPERTY OBJECT_DEPENDS
-    ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h)
+    ${QOR_DIALOGS_RC} ${CMAKE_SOURCE_DIR}/resources/resource.h ${QOR_DIALOG_PICTURES})
 if(TARGET qor_win_tests)
     add_dependencies(qor_win_tests qor_marker qor_access_client)
     target_sources(qor_win_tests PRIVATE ${QOR_DIALOGS_RC})

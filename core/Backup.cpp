@@ -487,6 +487,9 @@ void ReloadAll(AppState& app, bool keepSettings, bool freshStore, bool recheckIc
     }
 
     Call(hooks.LoadSkinImages);
+    // As at start-up, once the skin has given the centre backdrop its width: the minimized ring
+    // waits where the settings just read say, not where it waited before.
+    SetMinimizedPosition(app.geo, app.screen, app.run, app.cfg.MinimizedPosition);
     Call(hooks.TrimWorkingSet);
     Call(hooks.PumpMessages);
     Call(hooks.DockFocus, -1);

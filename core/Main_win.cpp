@@ -8,6 +8,7 @@
 #include "core/ConfigFiles.h"
 #include "core/Registry.h"
 #include "core/Settings.h"
+#include "dialogs/FrmAbout_win.h"
 #include "dialogs/FrmInput_win.h"
 #include "dock/Geometry.h"
 #include "icons/FrmProperty_win.h"
@@ -20,7 +21,9 @@ namespace qor {
 
 namespace {
 
-constexpr DWORD kCommonControlClasses = 0x200; // ICC_USEREX_CLASSES
+// The combo boxes, the sliders, the tab strip and the link labels of the dialogs.
+constexpr DWORD kCommonControlClasses =
+    ICC_USEREX_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_LINK_CLASS;
 constexpr unsigned long kShutdownPrivilege = 19;
 constexpr LONG kStatusNoToken = static_cast<LONG>(0xC000007C);
 
@@ -88,7 +91,10 @@ bool EnableShutdownPrivilege(unsigned long privilege, bool enable) {
 
 Program::Program(HINSTANCE instance)
     : m_instance(instance), m_trace(OpenTraceFromEnvironment(m_clock)), m_tray(m_app, *this),
-      m_main(m_app, *this), m_subMenu(m_app, *this) {
+      m_main(m_app, *this), m_subMenu(m_app, *this), m_started(m_app),
+      m_preview(
+          m_app, [this]() -> ICanvas* { return m_main.Canvas(); },
+          [this](int level) { m_main.RebuildSizeLevel(level); }) {
     m_startMs = m_clock.NowMs();
     m_app.sys.fs = &m_fs;
     m_app.sys.sys = &m_sys;
@@ -203,6 +209,9 @@ int Program::RunMessageLoop() {
         return 0;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        // Tab, the access keys, Enter and Escape in the modeless dialogs.
+        if ((m_config && m_config->TranslateMessage(msg)) || m_started.TranslateMessage(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -233,14 +242,16 @@ void Program::ExitProgram() {
     m_exiting = true;
     const double start = m_clock.NowMs();
     Trace("exit begin");
+    // The dialogs close first: their own closing steps store what they hold (the tour's page or
+    // "Don't show again"), and the save below is then the last one, made before the desktop is
+    // put back as it was (which changes the desktop-icons setting in memory only).
+    Phase("UnloadDialogs", [&] { UnloadDialogs(); });
     Phase("ExitSave", [&] { SaveAll("exit"); });
     Phase("ExitRestoreDesktop", [&] {
         SetDesktopIconsVisible(m_app, false);
         SetTaskbarVisible(m_app, false);
     });
     Phase("ReleaseImages", [&] { m_main.ReleaseImages(); });
-    Phase("UnloadDialogs",
-          [&] { UnloadDialogsPlaceholder(); }); // FrmStarted, FrmAbout, FrmConfig, FrmProperty
     Phase("UnloadFrmSubMenu", [&] { m_subMenu.Unload(); });
     Phase("UnloadFrmMain", [&] { m_main.Unload(); });
     Phase("UnloadFrmTray", [&] { m_tray.Unload(); });
@@ -290,14 +301,40 @@ void Program::ShowWindowPlaceholder(const char* window) {
     Trace(std::string("window-requested name=") + window);
 }
 
-// NOT BUILT YET: the settings and about windows come with their own work; until then each
-// request is only written to the trace.
+ReloadHooks Program::WindowReloadHooks() {
+    ReloadHooks hooks;
+    hooks.ReleaseImages = [this] { m_main.ReleaseImages(); };
+    hooks.LoadSkinImages = [this] {
+        m_main.LoadImages([this](int item) { BuildItemImages(m_app, item); });
+        m_main.BuildPendingImagesLater();
+    };
+    hooks.RefreshItemIcon = [this](int item) { return RefreshItemIcon(m_app, item); };
+    hooks.TrimWorkingSet = [] { TrimWorkingSet(); };
+    hooks.PumpMessages = [] { PumpPendingMessages(); };
+    hooks.DockFocus = [this](int getFocus) { m_main.DockFocus(getFocus != 0); };
+    return hooks;
+}
+
 void Program::ShowSettings(bool modeless) {
-    ShowWindowPlaceholder(modeless ? "settings modeless=1" : "settings modeless=0");
+    // One copy: a request while it is open brings it to the front.
+    if (m_config && m_config->IsOpen()) {
+        m_config->Activate();
+        return;
+    }
+    FrmConfig::Services services;
+    services.reload = WindowReloadHooks();
+    services.ui = &m_ui;
+    services.showAbout = [this](HWND owner) { FrmAbout::Show(m_instance, owner, m_app); };
+    services.trimWorkingSet = [] { TrimWorkingSet(); };
+    m_config = std::make_unique<FrmConfig>(m_app, m_preview, std::move(services));
+    if (modeless)
+        m_config->ShowModeless(m_instance, m_main.Hwnd());
+    else
+        m_config->ShowModal(m_instance, m_main.Hwnd());
 }
 
 void Program::ShowAbout() {
-    ShowWindowPlaceholder("about");
+    FrmAbout::Show(m_instance, m_main.Hwnd(), m_app);
 }
 
 void Program::ShowProperties(int item, bool addMode) {
@@ -310,7 +347,7 @@ void Program::ShowProperties(int item, bool addMode) {
 }
 
 void Program::ShowGetStarted() {
-    Trace("get-started page=" + std::to_string(m_app.cfg.HideGetStarted));
+    m_started.Show(m_instance, m_main.Hwnd());
 }
 
 void Program::PumpMessages() {
@@ -330,6 +367,12 @@ std::string Program::InputText(const std::string& prompt, const std::string& tit
     return FrmInput::InputText(m_instance, m_main.Hwnd(), prompt, title, defaultText);
 }
 
-void Program::UnloadDialogsPlaceholder() {}
+void Program::UnloadDialogs() {
+    // FrmStarted, then FrmConfig. An about window open now is modal over one of them or over the
+    // dock, and goes with its owner.
+    m_started.Close();
+    if (m_config)
+        m_config->Close();
+}
 
 } // namespace qor

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "core/AppState.h"
+#include "dialogs/FrmConfig_win.h"
+#include "dialogs/FrmStarted_win.h"
 #include "dock/DockActions.h"
 #include "dock/FrmMain_win.h"
 #include "icons/IconExtraction_win.h"
@@ -78,10 +80,14 @@ private:
     void Trace(const std::string& text);
     void SaveAll(const char* reason);
 
-    // Stand-ins for the windows wired later (the settings, about, property and "Get Started"
-    // windows): each notes the request in the trace and opens nothing.
+    // Stand-in for the property window, wired later: notes the request in the trace and opens
+    // nothing.
     void ShowWindowPlaceholder(const char* window);
-    void UnloadDialogsPlaceholder();
+    // Closes the dialogs that are open (each with its own closing steps), before the windows they
+    // belong to go.
+    void UnloadDialogs();
+    // The steps of a reload of all data (restores and resets) that belong to the windows.
+    ReloadHooks WindowReloadHooks();
 
     HINSTANCE m_instance;
     WinClock m_clock;
@@ -100,6 +106,11 @@ private:
     FrmTray m_tray;
     FrmMain m_main;
     FrmSubMenu m_subMenu;
+    // The dialogs: the tour (modeless), the settings window (one copy, modeless or modal) and
+    // what its controls act on. The about window is modal and lives on the stack.
+    FrmStarted m_started;
+    DockPreview m_preview;
+    std::unique_ptr<FrmConfig> m_config;
     double m_startMs = 0.0;
     bool m_firstFrameTraced = false;
     bool m_exiting = false;

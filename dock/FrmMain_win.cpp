@@ -205,6 +205,11 @@ void FrmMain::ReleaseImages() noexcept {
         qor::ReleaseImages(*m_skin, *m_images);
 }
 
+void FrmMain::RebuildSizeLevel(int level) {
+    if (m_skin && m_images)
+        qor::RebuildSizeLevel(m_app, *m_skin, *m_images, level);
+}
+
 void FrmMain::IniForm() {
     if (!m_hwnd)
         return;

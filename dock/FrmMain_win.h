@@ -105,6 +105,9 @@ public:
     std::size_t PendingImages() const;
     // Every rendering and attribute object of both caches.
     void ReleaseImages() noexcept;
+    // Size level `level` of the item pictures and the hover backdrop made again at its size (the
+    // settings window's size sliders).
+    void RebuildSizeLevel(int level);
 
     HWND Hwnd() const { return m_hwnd; }
     // The canvas the paint procedures draw on; null before Load and after Unload.

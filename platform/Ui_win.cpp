@@ -9,11 +9,11 @@ void TrimWorkingSet() {
 }
 
 int WinUi::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    return MessageBoxA(m_dialogOwner, text.c_str(), caption.c_str(), flags);
 }
 
 std::string WinUi::FileDialog(const FileDialogRequest& request) {
-    return ShowFileDialog(m_owner, request, *this, kAppTitle);
+    return ShowFileDialog(m_dialogOwner ? m_dialogOwner : m_owner, request, *this, kAppTitle);
 }
 
 void WinUi::SetBusy(bool busy) {

@@ -6,6 +6,7 @@
 #   resources/SysIcons/<name>.png  pictures shipped beside the program (128 x 128)
 #   resources/QORDesktop.ico       program icon: 16, 24, 32, 48, 64, 128 and 256 (PNG-compressed) pixels
 #   resources/logo/                logo for the tour and the about window
+#   resources/tour/TOUR<n>.png     the five pictures of the "Get Started" tour (960 x 540, opaque)
 # The SVGs are written by resources/art/generate.py first (pass --no-generate to render them as they are).
 # Output is byte-for-byte reproducible, so re-running leaves git clean. The PNGs are committed: a Windows
 # build needs none of these tools.
@@ -26,10 +27,11 @@ fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# render <svg> <out.png> <width> <height>: RGBA PNG without time stamps; replaced only when it changed.
+# render <svg> <out.png> <width> <height> [format]: RGBA PNG (or the format given, e.g. PNG24 for
+# an opaque picture) without time stamps; replaced only when it changed.
 render() {
     rsvg-convert -w "$3" -h "$4" "$1" -o "$tmp/raw.png"
-    "$IM" "$tmp/raw.png" -strip -define png:exclude-chunks=date,time,tIME "PNG32:$tmp/out.png"
+    "$IM" "$tmp/raw.png" -strip -define png:exclude-chunks=date,time,tIME "${5:-PNG32}:$tmp/out.png"
     local got
     got=$(identify -format '%wx%h' "$tmp/out.png")
     [[ "$got" == "$3x$4" ]] || { echo "render-art: $1 rendered at $got, want $3x$4" >&2; exit 1; }
@@ -79,3 +81,10 @@ render "$art/app_large.svg" "$root/resources/logo/QORLogo-256.png" 256 256
 render "$art/app_large.svg" "$root/resources/logo/QORLogo-512.png" 512 512
 render "$art/logo_wordmark.svg" "$root/resources/logo/QORWordmark.png" 1024 256
 echo "render-art: logo"
+
+# The tour's pictures: desktops without transparency.
+mkdir -p "$root/resources/tour"
+for n in 1 2 3 4 5; do
+    render "$art/tour_$n.svg" "$root/resources/tour/TOUR$n.png" 960 540 PNG24
+done
+echo "render-art: tour"

@@ -730,6 +730,7 @@ def write(name, text):
 def main():
     from skin import SKIN  # noqa: E402  (same folder)
     from logo import LOGOS  # noqa: E402
+    from tour import TOUR  # noqa: E402
 
     for name, (colour, glyph) in SYSICONS.items():
         if colour is None:
@@ -739,6 +740,8 @@ def main():
     for name, text in SKIN().items():
         write(f"skin_{name}.svg", text)
     for name, text in LOGOS().items():
+        write(f"{name}.svg", text)
+    for name, text in TOUR().items():
         write(f"{name}.svg", text)
     return 0
 

@@ -728,6 +728,85 @@ class QorApp:
                 self.proc.wait(5)
 
 
+# ----------------------------------------------------------------------------------------------
+# Dialogs
+
+DIALOG_EXE = BUILD_WIN / "qor_controls.exe"
+TOUR_CAPTION = "QOR Desktop Getting Started"
+MESSAGE_CAPTION = "QOR Desktop"  # the caption of the program's message boxes
+
+
+class Dialogs:
+    """The dialogs of one run, driven through their controls by the test tree's qor_controls.exe
+    (tests/tools/qor_controls.cpp says how it finds them and what it sends)."""
+
+    def __init__(self, qor: "QorApp"):
+        self.qor = qor
+
+    def run(self, *args, timeout=60):
+        res = self.qor.prefix.wine(DIALOG_EXE, *args, timeout=timeout)
+        assert res.returncode == 0, f"qor_controls {' '.join(map(str, args))}: {res.stdout} {res.stderr}"
+        return res.stdout
+
+    def wait(self, caption, seconds=20):
+        self.run("wait", caption, int(seconds * 1000), timeout=seconds + 60)
+
+    def gone(self, caption, seconds=20, settle=True):
+        self.run("gone", caption, int(seconds * 1000), timeout=seconds + 60)
+        if not settle:  # a message box: the next one may have the same caption
+            return
+        # Without a window manager the X window of a destroyed dialog stays on the screen for up
+        # to two seconds more (Wine waits for an answer no one sends): until then the screen
+        # still shows it.
+        deadline = time.monotonic() + 10
+        ring = self.qor.main_window()
+        while any(w.viewable and w.name == caption and w.id != ring.id for w in self.qor.windows()):
+            assert time.monotonic() < deadline, f"the window \"{caption}\" stays on the screen"
+            time.sleep(0.1)
+
+    def controls(self, caption):
+        """{text or "class:n": {"id", "class", "text", state...}} and the window's rectangle."""
+        found, seen, window = {}, {}, None
+        for line in self.run("dump", caption).splitlines():
+            parts = line.split("\t")
+            if parts[0] == "window":
+                left, top, right, bottom = map(int, parts[1].split(","))
+                window = Rect(left, top, right - left, bottom - top)
+                continue
+            if len(parts) < 4:
+                continue
+            control = {"id": int(parts[0]), "class": parts[1], "text": parts[2]}
+            control.update(kv.split("=", 1) for kv in parts[3].split())
+            n = seen.get(parts[1], 0)
+            seen[parts[1]] = n + 1
+            found[f"{parts[1]}:{n}"] = control
+            found.setdefault(parts[2], control)
+        return found, window
+
+    def answer(self, expected_text, button):
+        """Waits for the program's message box, checks its text, presses a button ("#6" Yes)."""
+        self.wait(MESSAGE_CAPTION)
+        controls, _ = self.controls(MESSAGE_CAPTION)
+        texts = " ".join(c["text"] for c in controls.values())
+        assert expected_text in texts, f"the message box says {texts!r}"
+        self.run("click", MESSAGE_CAPTION, button)
+        self.gone(MESSAGE_CAPTION, settle=False)
+
+    def choose_file(self, title, windows_path, button):
+        """Types the path into the common file dialog's name box and presses its button."""
+        self.wait(title)
+        self.run("settext", title, "Edit:0", windows_path)  # the file name box
+        self.run("click", title, button)
+        self.gone(title)
+
+    def close_tour(self):
+        """A fresh install opens the "Get Started" tour at start: closed as its close box does,
+        for the tests that look at the ring behind it."""
+        self.wait(TOUR_CAPTION, 30)
+        self.run("close", TOUR_CAPTION)
+        self.gone(TOUR_CAPTION)
+
+
 # A duration in a trace line: "ms=12.5" (the program's form) or "12.5 ms".
 TRACE_DURATION = re.compile(r"\b(ms|us|s)=(\d+(?:\.\d+)?)|(\d+(?:\.\d+)?)\s*(ms|us|s)\b")
 

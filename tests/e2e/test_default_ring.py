@@ -251,6 +251,7 @@ def first_start(request, desktops):
         app.start()
         assert app.wait_trace(r"first-frame ms=", timeout=60), \
             "no first frame in the trace:\n" + "\n".join(app.trace_lines())
+        h.Dialogs(app).close_tour()  # the first start opens it over the ring
         shot = app.wait_stable("first-start")
         res, ended = app.taskkill(timeout=30)
         assert res.returncode == 0, f"taskkill failed: {res.stdout} {res.stderr}"

@@ -788,6 +788,35 @@ TEST(Commands, RestoreConfigurationLoadsTheChosenFile) {
     EXPECT_EQ(d.ui.busy, (std::vector<bool>{true, false}));
 }
 
+TEST(Commands, ARestoreOrResetMovesTheMinimizedRingToTheStoredPlace) {
+    // The restored file names another minimized position; the reset keeps the stored one while
+    // the skin it reloads gives the centre backdrop another width.
+    Dock d;
+    d.app.cfg.MinimizedPosition = minpos::TopRight;
+    DockSettings chosen = d.app.cfg;
+    chosen.MinimizedPosition = minpos::Bottom;
+    const std::string source = "C:\\Users\\user\\Documents\\cfg.bak";
+    d.fs.AddFile(source, SerializeSettings(chosen));
+    d.ui.dialogAnswers = {source};
+    Calls calls;
+    ReloadHooks hooks = calls.Hooks();
+    int backdrop = 0;
+    hooks.LoadSkinImages = [&] { d.app.run.CentreBackSize = backdrop; };
+    const auto expected = [&](int position) {
+        DockGeometry geo;
+        SetMinimizedPosition(geo, d.app.screen, d.app.run, position);
+        return std::pair{geo.MiniBackLeft, geo.MiniBackTop};
+    };
+    backdrop = 152;
+    RestoreConfiguration(d.app, hooks);
+    EXPECT_EQ((std::pair{d.app.geo.MiniBackLeft, d.app.geo.MiniBackTop}), expected(minpos::Bottom));
+
+    backdrop = 160;
+    d.ui.answers = {mb::IdYes};
+    ResetProgramSettings(d.app, hooks);
+    EXPECT_EQ((std::pair{d.app.geo.MiniBackLeft, d.app.geo.MiniBackTop}), expected(minpos::Bottom));
+}
+
 TEST(Commands, RestoreConfigurationRefusesAFileThatHoldsNoSettings) {
     Dock d;
     ASSERT_TRUE(SaveSettings(d.app));

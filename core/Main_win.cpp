@@ -297,10 +297,6 @@ void Program::FramePresented(double) {
         Trace(MemoryLine("first-frame"));
 }
 
-void Program::ShowWindowPlaceholder(const char* window) {
-    Trace(std::string("window-requested name=") + window);
-}
-
 ReloadHooks Program::WindowReloadHooks() {
     ReloadHooks hooks;
     hooks.ReleaseImages = [this] { m_main.ReleaseImages(); };

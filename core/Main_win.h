@@ -80,9 +80,6 @@ private:
     void Trace(const std::string& text);
     void SaveAll(const char* reason);
 
-    // Stand-in for the property window, wired later: notes the request in the trace and opens
-    // nothing.
-    void ShowWindowPlaceholder(const char* window);
     // Closes the dialogs that are open (each with its own closing steps), before the windows they
     // belong to go.
     void UnloadDialogs();

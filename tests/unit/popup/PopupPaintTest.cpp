@@ -85,13 +85,12 @@ TEST_F(PopupPaintTest, TheNormalLayoutDrawsTheFrameThenIconCaptionAndLetterPerRo
 }
 
 TEST_F(PopupPaintTest, TheLitRowIsDrawnOnItsBackdropAndOnlyActiveButtonsLightUp) {
-    struct Row {
+    const struct {
         const char* what;
         int count, hover;
         bool mouseDown, canUp;
         int backdrop, y; // the skin picture lit at x 110 (-1 none)
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"row 2 under the pointer", 3, 2, false, false, skin::MenuSelect, 98},
         {"row 2 pressed", 3, 2, true, false, skin::MenuMouseDown, 98},
         {"row 1 of the scroll layout", 40, 1, false, false, skin::MenuSelect, 90},
@@ -99,7 +98,7 @@ TEST_F(PopupPaintTest, TheLitRowIsDrawnOnItsBackdropAndOnlyActiveButtonsLightUp)
         {"PgUp at the top keeps its plain picture", 40, 0, false, false, -1, 0},
         {"nothing lit", 3, -1, false, false, -1, 0},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         Panel(r.count);
         panel.CanScrollUp = r.canUp;

@@ -208,6 +208,36 @@ bool DockCanvas::Resize(int width, int height, int dpi) {
     return true;
 }
 
+namespace {
+
+// The text objects of one style: a font of `emSize` pixels in `family` and a string format with
+// the given alignments. Nothing is handed out unless all of them were made.
+bool MakeTextStyle(FontFamily ownedFamily, float emSize, INT style, StringAlignment align,
+                   StringAlignment lineAlign, FontFamily& outFamily, Font& outFont, StringFormat& outFormat) {
+    GpFont* font = nullptr;
+    if (!ownedFamily || GdipCreateFont(ownedFamily.get(), emSize, style, UnitPixel, &font) != Ok)
+        return false;
+    Font ownedFont(font);
+    GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
+        return false;
+    StringFormat ownedFormat(format);
+    GdipSetStringFormatAlign(format, align);
+    GdipSetStringFormatLineAlign(format, lineAlign);
+    outFamily = std::move(ownedFamily);
+    outFont = std::move(ownedFont);
+    outFormat = std::move(ownedFormat);
+    return true;
+}
+
+// A solid brush of one colour; empty when it could not be made.
+Brush MakeSolidBrush(ARGB colour) {
+    GpSolidFill* fill = nullptr;
+    return Brush(GdipCreateSolidFill(colour, &fill) == Ok ? fill : nullptr);
+}
+
+} // namespace
+
 bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
     GpFontFamily* family = nullptr;
     if (face) {
@@ -225,28 +255,14 @@ bool DockCanvas::CreateGraphicFont(const wchar_t* face, float emSize) {
             return false;
     }
     FontFamily ownedFamily(family);
-    GpFont* font = nullptr;
-    if (GdipCreateFont(family, emSize, FontStyleBold, UnitPixel, &font) != Ok)
+    Brush white = MakeSolidBrush(0xFFFFFFFFu);
+    Brush outline = MakeSolidBrush(0xFF010203u);
+    if (!white || !outline ||
+        !MakeTextStyle(std::move(ownedFamily), emSize, FontStyleBold, StringAlignmentCenter,
+                       StringAlignmentNear, m_family, m_font, m_format))
         return false;
-    Font ownedFont(font);
-    GpStringFormat* format = nullptr;
-    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
-        return false;
-    StringFormat ownedFormat(format);
-    GdipSetStringFormatAlign(format, StringAlignmentCenter);
-    GdipSetStringFormatLineAlign(format, StringAlignmentNear);
-    GpSolidFill* white = nullptr;
-    GpSolidFill* outline = nullptr;
-    if (GdipCreateSolidFill(0xFFFFFFFFu, &white) != Ok)
-        return false;
-    Brush ownedWhite(white);
-    if (GdipCreateSolidFill(0xFF010203u, &outline) != Ok)
-        return false;
-    m_family = std::move(ownedFamily);
-    m_font = std::move(ownedFont);
-    m_format = std::move(ownedFormat);
-    m_textBrush = std::move(ownedWhite);
-    m_outlineBrush.reset(outline);
+    m_textBrush = std::move(white);
+    m_outlineBrush = std::move(outline);
     return true;
 }
 
@@ -255,28 +271,14 @@ bool DockCanvas::CreatePanelFont(const wchar_t* face, float emSize) {
     if (GdipCreateFontFamilyFromName(face, nullptr, &family) != Ok || !family)
         return false;
     FontFamily ownedFamily(family);
-    GpFont* font = nullptr;
-    if (GdipCreateFont(family, emSize, FontStyleRegular, UnitPixel, &font) != Ok)
+    Brush dark = MakeSolidBrush(kPanelTextArgb);
+    Brush grey = MakeSolidBrush(kPanelGreyArgb);
+    if (!dark || !grey ||
+        !MakeTextStyle(std::move(ownedFamily), emSize, FontStyleRegular, StringAlignmentNear,
+                       StringAlignmentCenter, m_panelFamily, m_panelFont, m_panelFormat))
         return false;
-    Font ownedFont(font);
-    GpStringFormat* format = nullptr;
-    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Ok)
-        return false;
-    StringFormat ownedFormat(format);
-    GdipSetStringFormatAlign(format, StringAlignmentNear);
-    GdipSetStringFormatLineAlign(format, StringAlignmentCenter);
-    GpSolidFill* dark = nullptr;
-    if (GdipCreateSolidFill(kPanelTextArgb, &dark) != Ok)
-        return false;
-    Brush ownedDark(dark);
-    GpSolidFill* grey = nullptr;
-    if (GdipCreateSolidFill(kPanelGreyArgb, &grey) != Ok)
-        return false;
-    m_panelFamily = std::move(ownedFamily);
-    m_panelFont = std::move(ownedFont);
-    m_panelFormat = std::move(ownedFormat);
-    m_panelTextBrush = std::move(ownedDark);
-    m_panelGreyBrush.reset(grey);
+    m_panelTextBrush = std::move(dark);
+    m_panelGreyBrush = std::move(grey);
     return true;
 }
 

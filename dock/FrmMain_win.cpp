@@ -532,15 +532,7 @@ void FrmMain::FollowScreen(bool rescaled) {
 }
 
 void FrmMain::Announce(AccessEvent event, int element) {
-    std::string name;
-    if (element < 0) {
-        name = m_dock.Window().Name;
-    } else {
-        const std::vector<AccessibleElement> list = m_dock.Elements();
-        if (element < static_cast<int>(list.size()))
-            name = list[static_cast<std::size_t>(element)].Name;
-    }
-    win::RaiseAccessEvent(m_hwnd, "FrmMain", event, element, name, m_app.sys.trace);
+    win::RaiseAccessEvent(m_hwnd, "FrmMain", event, element, *this, m_app.sys.trace);
 }
 
 // ---- what assistive technology reads -------------------------------------------------------------

@@ -31,37 +31,6 @@ int Px(const AppState& app, int length) {
     return app.screen.Scaled(length);
 }
 
-// Times one paint for the trace; costs one virtual call when the trace is off.
-class PaintTrace {
-public:
-    PaintTrace(const AppState& app, const char* name, int detail = -2)
-        : m_app(app), m_name(name), m_detail(detail),
-          m_on(app.sys.trace && app.sys.clock && app.sys.trace->Enabled()) {
-        if (m_on)
-            m_start = app.sys.clock->NowMs();
-    }
-    ~PaintTrace() {
-        if (!m_on)
-            return;
-        const double ms = m_app.sys.clock->NowMs() - m_start;
-        char line[96];
-        if (m_detail == -2)
-            std::snprintf(line, sizeof line, "paint %s %.3f ms", m_name, ms);
-        else
-            std::snprintf(line, sizeof line, "paint %s %d %.3f ms", m_name, m_detail, ms);
-        m_app.sys.trace->Line(line);
-    }
-    PaintTrace(const PaintTrace&) = delete;
-    PaintTrace& operator=(const PaintTrace&) = delete;
-
-private:
-    const AppState& m_app;
-    const char* m_name;
-    int m_detail;
-    bool m_on;
-    double m_start = 0;
-};
-
 void Wait(AppState& app, uint32_t ms) {
     if (app.sys.clock)
         app.sys.clock->Sleep(ms);
@@ -164,6 +133,25 @@ void PaintResting(AppState& app, ICanvas& canvas) {
 }
 
 } // namespace
+
+PaintTrace::PaintTrace(const AppState& app, const char* name, int detail)
+    : m_app(app), m_name(name), m_detail(detail),
+      m_on(app.sys.trace && app.sys.clock && app.sys.trace->Enabled()) {
+    if (m_on)
+        m_start = app.sys.clock->NowMs();
+}
+
+PaintTrace::~PaintTrace() {
+    if (!m_on)
+        return;
+    const double ms = m_app.sys.clock->NowMs() - m_start;
+    char line[96];
+    if (m_detail == -2)
+        std::snprintf(line, sizeof line, "paint %s %.3f ms", m_name, ms);
+    else
+        std::snprintf(line, sizeof line, "paint %s %d %.3f ms", m_name, m_detail, ms);
+    m_app.sys.trace->Line(line);
+}
 
 char SlotLetter(int position) {
     if (position == 0)

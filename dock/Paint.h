@@ -83,4 +83,21 @@ void PaintHiddenPicture(AppState& app, ICanvas& canvas);
 void RecomputeSlots(AppState& app, ICanvas& canvas, int mode,
                     const std::function<void(int)>& rebuildSizeLevel);
 
+// Times one paint for the trace ("paint <name> [<detail>] <ms> ms", the detail left out when
+// -2); costs one virtual call when the trace is off.
+class PaintTrace {
+public:
+    PaintTrace(const AppState& app, const char* name, int detail = -2);
+    ~PaintTrace();
+    PaintTrace(const PaintTrace&) = delete;
+    PaintTrace& operator=(const PaintTrace&) = delete;
+
+private:
+    const AppState& m_app;
+    const char* m_name;
+    int m_detail;
+    bool m_on;
+    double m_start = 0;
+};
+
 } // namespace qor

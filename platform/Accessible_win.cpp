@@ -439,8 +439,8 @@ void AccessibleWindow::Disconnect() noexcept {
     m_object.Reset();
 }
 
-void RaiseAccessEvent(HWND hwnd, const char* window, AccessEvent event, int element, const std::string& name,
-                      ITrace* trace) {
+void RaiseAccessEvent(HWND hwnd, const char* window, AccessEvent event, int element,
+                      IAccessibleSource& source, ITrace* trace) {
     DWORD winEvent = EVENT_OBJECT_FOCUS;
     switch (event) {
     case AccessEvent::Focus:
@@ -459,9 +459,18 @@ void RaiseAccessEvent(HWND hwnd, const char* window, AccessEvent event, int elem
     const LONG child = element >= 0 ? element + 1 : CHILDID_SELF;
     if (hwnd)
         NotifyWinEvent(winEvent, hwnd, OBJID_CLIENT, child);
-    if (trace && trace->Enabled())
-        trace->Line(std::string("access ") + AccessEventName(event) + " window=" + window +
-                    " child=" + std::to_string(child) + " name=" + name);
+    if (!trace || !trace->Enabled())
+        return;
+    std::string name;
+    if (element < 0) {
+        name = source.AccessWindow().Name;
+    } else {
+        const std::vector<AccessibleElement> list = source.AccessElements();
+        if (element < static_cast<int>(list.size()))
+            name = list[static_cast<std::size_t>(element)].Name;
+    }
+    trace->Line(std::string("access ") + AccessEventName(event) + " window=" + window +
+                " child=" + std::to_string(child) + " name=" + name);
 }
 
 } // namespace qor::win

@@ -65,9 +65,10 @@ private:
 };
 
 // Raises the WinEvent for `event` on element `element` (-1 the window) of the window's client
-// object and writes it to the trace: "access <event> window=<window> child=<id> name=<name>".
-void RaiseAccessEvent(HWND hwnd, const char* window, AccessEvent event, int element, const std::string& name,
-                      ITrace* trace);
+// object and writes it to the trace: "access <event> window=<window> child=<id> name=<name>". The
+// name is read from `source` only for the trace: a hover raises an event and must stay cheap.
+void RaiseAccessEvent(HWND hwnd, const char* window, AccessEvent event, int element,
+                      IAccessibleSource& source, ITrace* trace);
 
 // The controller's role and state bits as MSAA's ROLE_SYSTEM_* and STATE_SYSTEM_* values.
 LONG AccessRoleValue(AccessRole role);

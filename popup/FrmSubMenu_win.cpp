@@ -289,15 +289,7 @@ bool FrmSubMenu::SaveMenu() {
 }
 
 void FrmSubMenu::Announce(AccessEvent event, int element) {
-    std::string name;
-    if (element < 0) {
-        name = m_popup.Window().Name;
-    } else {
-        const std::vector<AccessibleElement> list = m_popup.Elements();
-        if (element < static_cast<int>(list.size()))
-            name = list[static_cast<std::size_t>(element)].Name;
-    }
-    win::RaiseAccessEvent(m_hwnd, "FrmSubMenu", event, element, name, m_app.sys.trace);
+    win::RaiseAccessEvent(m_hwnd, "FrmSubMenu", event, element, *this, m_app.sys.trace);
 }
 
 // ---- what assistive technology reads -------------------------------------------------------------

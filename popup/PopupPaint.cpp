@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/AppState.h"
+#include "dock/Paint.h"
 #include "dock/Skin.h"
 
 namespace qor {
@@ -12,37 +13,6 @@ namespace qor {
 namespace {
 
 constexpr int kPopupIconLevel = 4; // the 32-pixel renderings (at 96 DPI)
-
-// Times one paint for the trace; costs one virtual call when the trace is off.
-class PopupPaintTrace {
-public:
-    PopupPaintTrace(const AppState& app, const char* name, int detail = -2)
-        : m_app(app), m_name(name), m_detail(detail),
-          m_on(app.sys.trace && app.sys.clock && app.sys.trace->Enabled()) {
-        if (m_on)
-            m_start = app.sys.clock->NowMs();
-    }
-    ~PopupPaintTrace() {
-        if (!m_on)
-            return;
-        char line[96];
-        const double ms = m_app.sys.clock->NowMs() - m_start;
-        if (m_detail == -2)
-            std::snprintf(line, sizeof line, "paint %s %.3f ms", m_name, ms);
-        else
-            std::snprintf(line, sizeof line, "paint %s %d %.3f ms", m_name, m_detail, ms);
-        m_app.sys.trace->Line(line);
-    }
-    PopupPaintTrace(const PopupPaintTrace&) = delete;
-    PopupPaintTrace& operator=(const PopupPaintTrace&) = delete;
-
-private:
-    const AppState& m_app;
-    const char* m_name;
-    int m_detail;
-    bool m_on;
-    double m_start = 0;
-};
 
 struct Layout {
     PanelMetrics m; // the panel's lengths on the dock's screen
@@ -159,7 +129,7 @@ void DrawPanel(const AppState& app, const PopupPanel& panel, ICanvas& canvas, co
 } // namespace
 
 void MenuNormal(const AppState& app, const PopupPanel& panel, ICanvas& canvas) {
-    PopupPaintTrace trace(app, "MenuNormal");
+    PaintTrace trace(app, "MenuNormal");
     DrawPanel(app, panel, canvas, LayoutOf(app, panel));
 }
 
@@ -169,7 +139,7 @@ void MenuNormal(const AppState& app, const PopupPanel& panel, ICanvas& canvas) {
 void MenuAction(const AppState& app, const PopupPanel& panel, ICanvas& canvas, bool isMouseDown) {
     const Layout layout = LayoutOf(app, panel);
     const int r = app.dock.PopupHoverRow;
-    PopupPaintTrace trace(app, "MenuAction", r);
+    PaintTrace trace(app, "MenuAction", r);
     const Rect box = PanelBox(panel, layout);
     const uint64_t tag = PictureTag(app, panel, layout);
     if (!canvas.Restore(kRestSlot, box.left, box.top, box.Width(), box.Height(), tag))
@@ -206,7 +176,7 @@ void ForgetPanelPictures(ICanvas& canvas) {
 
 void MenuDragPaint(const AppState& app, const PopupPanel& panel, ICanvas& canvas, int item, double x,
                    double y) {
-    PopupPaintTrace trace(app, "MenuDragPaint");
+    PaintTrace trace(app, "MenuDragPaint");
     MenuNormal(app, panel, canvas);
     const double half = app.geo.SizeLevels[kPopupIconLevel] / 2.0;
     if (app.store.IsItem(item))
@@ -218,7 +188,7 @@ void MenuDragPaint(const AppState& app, const PopupPanel& panel, ICanvas& canvas
 void MenuDelEffect(AppState& app, const PopupPanel& panel, ICanvas& canvas, int x, int y,
                    const PumpMessages& pump) {
     {
-        PopupPaintTrace trace(app, "MenuDelEffect");
+        PaintTrace trace(app, "MenuDelEffect");
         constexpr float kFrame = static_cast<float>(kDelIconFrameSide);
         const float side = static_cast<float>(app.screen.Scaled(kDelIconFrameSide));
         const float left = static_cast<float>(x) - side / 2;

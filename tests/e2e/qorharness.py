@@ -402,7 +402,15 @@ class WinePrefix:
         return self
 
     def wine(self, *args, timeout=60, **extra_env):
-        return _run(["wine", *map(str, args)], env=self.env(**extra_env), timeout=timeout)
+        """Runs a program of the prefix. A start that fails within a second, before the program
+        could run (seen now and then under load, like the failures scripts/wine-run retries), is
+        tried once more."""
+        command = ["wine", *map(str, args)]
+        started = time.monotonic()
+        res = _run(command, env=self.env(**extra_env), timeout=timeout)
+        if res.returncode != 0 and time.monotonic() - started < 1.0:
+            res = _run(command, env=self.env(**extra_env), timeout=timeout)
+        return res
 
     def kill_server(self):
         """Ends every process of this prefix (wineserver -k) and waits for the server to go."""
